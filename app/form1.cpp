@@ -1,0 +1,137 @@
+#include "form1.h"
+
+#include "fonts.h"
+#include "sweep.h"
+#include "wave_number.h"
+
+#include <QCloseEvent>
+
+namespace app {
+
+namespace {
+
+const QColor kBackground(0xE0, 0xE0, 0xE0);
+constexpr QSize kClientSize(705, 212);
+
+template <typename Widget>
+Widget* named(Widget* widget, const char* name) {
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+template <typename Widget>
+Widget* place(Widget* widget, const char* name, const QRect& geometry) {
+    widget->setGeometry(geometry);
+    return named(widget, name);
+}
+
+// Paints the control on the window's own grey, so that it shows no rectangle of its own.
+void onWindowGrey(QWidget* widget) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, kBackground);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+}  // namespace
+
+Form1::Form1(QWidget* parent)
+    : QWidget(parent),
+      close_(place(new QPushButton(QStringLiteral("CLOSE"), this), "Close", {640, 156, 65, 33})),
+      command3_(
+          place(new QPushButton(QStringLiteral("CLEAR"), this), "Command3", {644, 120, 53, 21})),
+      check1_(place(new QCheckBox(QStringLiteral("START"), this), "Check1", {636, 92, 61, 20})),
+      picture2_(named(new plot::PlotSurface({4, 4, 633, 201}, this), "Picture2")),
+      text1_(place(new QLineEdit(QStringLiteral("14"), this), "Text1", {652, 60, 29, 18})),
+      run_(place(new QPushButton(QStringLiteral("RUN"), this), "RUN", {644, 12, 53, 21})),
+      label1_(place(new QLabel(QStringLiteral("Wave Num"), this), "Label1", {640, 44, 57, 17})) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("電子波自己干渉"));
+    resize(kClientSize);
+    setFont(interfaceFont(label1_->text(), label1_->width()));
+    onWindowGrey(this);
+
+    close_->setFont(closeButtonFont());
+    check1_->setChecked(true);
+    onWindowGrey(check1_);
+    label1_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    onWindowGrey(label1_);
+    text1_->setAlignment(Qt::AlignLeft);
+
+    setTabOrder(run_, text1_);
+    setTabOrder(text1_, picture2_);
+    setTabOrder(picture2_, check1_);
+    setTabOrder(check1_, command3_);
+    setTabOrder(command3_, close_);
+    run_->setFocus();
+
+    clock_.setTimerType(Qt::PreciseTimer);
+    clock_.setInterval(kFramePeriod);
+    connect(&clock_, &QTimer::timeout, this, &Form1::tick);
+    connect(run_, &QPushButton::clicked, this, &Form1::run);
+    connect(command3_, &QPushButton::clicked, this, &Form1::clear);
+    connect(close_, &QPushButton::clicked, this, &QWidget::close);
+    connect(check1_, &QCheckBox::toggled, this, &Form1::updateClock);
+}
+
+void Form1::tick() {
+    report(animation_.step(check1_->isChecked()));
+    updateClock();
+}
+
+void Form1::run() {
+    plot::setUp(*picture2_);
+    const QString text = text1_->text();
+    const plot::WaveNumber k = plot::parseWaveNumber(text);
+    if (!k.accepted()) {
+        showMessage(plot::refusalMessage(text, k.status));
+        return;
+    }
+    report(animation_.start(k.value));
+    updateClock();
+}
+
+void Form1::clear() {
+    picture2_->clear();
+}
+
+void Form1::report(const plot::Animation::Result& result) {
+    if (result.outcome == plot::Animation::Outcome::Failed) {
+        showMessage(tr("The wave number %1 is too large: the waves cannot be computed, so the "
+                       "animation for it has stopped.")
+                        .arg(result.k, 0, 'g', 17));
+    }
+}
+
+void Form1::showMessage(const QString& text) {
+    // Not exec(): a nested event loop would let the frame clock and further clicks in.
+    message_ = new QMessageBox(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, this);
+    message_->setAttribute(Qt::WA_DeleteOnClose);
+    message_->setWindowModality(Qt::ApplicationModal);
+    connect(message_, &QMessageBox::finished, this, [this] {
+        message_.clear();
+        updateClock();
+    });
+    updateClock();
+    message_->open();
+}
+
+void Form1::updateClock() {
+    const bool advancing = animation_.running() && !check1_->isChecked() && message_.isNull();
+    if (!advancing) {
+        clock_.stop();
+    } else if (!clock_.isActive()) {
+        clock_.start();
+    }
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    clock_.stop();
+    animation_.stop();
+    if (message_) {
+        message_->close();
+    }
+    event->accept();
+}
+
+}  // namespace app

@@ -1,0 +1,62 @@
+// The program's one window: the plot area, the Wave Num field, the START hold and the RUN, CLEAR
+// and CLOSE buttons, at fixed positions; it owns the frame clock that drives the animation.
+#pragma once
+
+#include "animation.h"
+#include "plot_surface.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
+#include <QWidget>
+
+#include <chrono>
+
+namespace app {
+
+// About 60 frames a second: 261 frames take about 4.4 s on any machine fast enough to draw one
+// frame within the period.
+inline constexpr std::chrono::milliseconds kFramePeriod{17};
+
+class Form1 : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit Form1(QWidget* parent = nullptr);
+
+    const plot::Animation& animation() const { return animation_; }
+    bool clockRunning() const { return clock_.isActive(); }
+
+public slots:
+    // One tick of the frame clock; public so that the animation can be stepped without a timer.
+    void tick();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void run();
+    void clear();
+    void report(const plot::Animation::Result& result);
+    void showMessage(const QString& text);
+    void updateClock();
+
+    // Created in this order, which is also the order of the window's controls.
+    QPushButton* close_;
+    QPushButton* command3_;
+    QCheckBox* check1_;
+    plot::PlotSurface* picture2_;
+    QLineEdit* text1_;
+    QPushButton* run_;
+    QLabel* label1_;
+
+    plot::Animation animation_{*picture2_};
+    QTimer clock_;
+    QPointer<QMessageBox> message_;
+};
+
+}  // namespace app

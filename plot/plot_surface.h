@@ -1,0 +1,39 @@
+// The plot area of the window: a framed widget that keeps everything drawn on it in an image of
+// its own, so covering or minimising the window never loses the plot.
+#pragma once
+
+#include "raster.h"
+#include "surface.h"
+
+#include <QFrame>
+#include <QImage>
+
+namespace plot {
+
+class PlotSurface : public QFrame, public Surface {
+    Q_OBJECT
+
+public:
+    // The geometry is fixed for the widget's life: the image is made once, at the screen's
+    // device pixel ratio, to cover the area inside the frame.
+    PlotSurface(const QRect& geometry, QWidget* parent);
+
+    void scale(float left, float top, float right, float bottom) override;
+    void line(float x1, float y1, float x2, float y2, QRgb colour) override;
+    void clear() override;
+    void flush() override;
+
+    const QImage& image() const { return image_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QRect toWidget(const QRect& imageRect) const;
+
+    QImage image_;
+    PixelMapping mapping_;
+    QRect dirty_;  // image pixels drawn since the last flush
+};
+
+}  // namespace plot

@@ -1,0 +1,86 @@
+#include "sweep.h"
+
+#include "palette.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace plot {
+
+namespace {
+
+constexpr float kLeft = -4.0f;
+constexpr float kTop = 1.8f;
+constexpr float kRight = 9.5f;
+constexpr float kBottom = -6.3f;
+
+constexpr double kBaselineY = -5.54;
+constexpr QRgb kBaselineColour = qbColor(8);
+
+constexpr double kTraceOffset = 0.7;
+constexpr double kImaginaryExtraOffset = 0.05;
+constexpr double kDensityOffset = 5.5;
+
+constexpr QRgb kRealColour = qbColor(4);
+constexpr QRgb kImaginaryColour = qbColor(2);
+constexpr QRgb kDensityColour = qbColor(9);
+
+constexpr std::array<double, kSamplesPerSweep> kPositions = [] {
+    std::array<double, kSamplesPerSweep> positions{};
+    double x = kSweepStart;
+    for (double& position : positions) {
+        position = x;
+        x += kSweepStep;
+    }
+    return positions;
+}();
+
+}  // namespace
+
+void setUp(Surface& surface) {
+    surface.scale(kLeft, kTop, kRight, kBottom);
+    const auto y = static_cast<float>(kBaselineY);
+    surface.line(kLeft, y, kRight, y, kBaselineColour);
+    surface.flush();
+}
+
+void sampleSweep(double t, double k, double v, FrameSamples& samples) {
+    for (std::size_t i = 0; i < kSamplesPerSweep; ++i) {
+        samples[i] = field::evaluate(kPositions[i], t, k, v);
+    }
+}
+
+bool allFinite(const FrameSamples& samples) {
+    return std::all_of(samples.begin(), samples.end(), [](const field::Sample& s) {
+        return std::isfinite(s.re) && std::isfinite(s.im) && std::isfinite(s.density);
+    });
+}
+
+void drawSweep(Surface& surface, const FrameSamples& samples, SweepMode mode, TraceState& trace) {
+    const bool draw = mode == SweepMode::Draw;
+    const QRgb real = draw ? kRealColour : kWhite;
+    const QRgb imaginary = draw ? kImaginaryColour : kWhite;
+    const QRgb density = draw ? kDensityColour : kWhite;
+    for (const field::Sample& s : samples) {
+        // The left end is recomputed from this sample's x, not taken from the previous sample.
+        const auto left = static_cast<float>(s.x - kSweepStep);
+        const auto right = static_cast<float>(s.x);
+        surface.line(left, static_cast<float>(trace.re - kTraceOffset), right,
+                     static_cast<float>(s.re - kTraceOffset), real);
+        surface.line(left, static_cast<float>((trace.im - kTraceOffset) - kImaginaryExtraOffset),
+                     right, static_cast<float>((s.im - kTraceOffset) - kImaginaryExtraOffset),
+                     imaginary);
+        surface.line(left, static_cast<float>(trace.density - kDensityOffset), right,
+                     static_cast<float>(s.density - kDensityOffset), density);
+        trace = {s.re, s.im, s.density};
+    }
+    surface.flush();
+}
+
+void sweep(Surface& surface, double t, double k, double v, SweepMode mode, TraceState& trace) {
+    FrameSamples samples;
+    sampleSweep(t, k, v, samples);
+    drawSweep(surface, samples, mode, trace);
+}
+
+}  // namespace plot

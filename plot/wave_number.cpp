@@ -1,0 +1,116 @@
+#include "wave_number.h"
+
+#include <QCoreApplication>
+
+#include <charconv>
+#include <cmath>
+#include <string>
+#include <string_view>
+
+namespace plot {
+
+namespace {
+
+constexpr qsizetype kQuotedLength = 40;
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// [sign] (digits [. [digits]] | . digits) [(e|E) [sign] digits], and nothing else.
+bool isPlainDecimal(std::string_view s) {
+    std::size_t i = 0;
+    const auto digits = [&] {
+        const std::size_t begin = i;
+        while (i < s.size() && isDigit(s[i])) {
+            ++i;
+        }
+        return i - begin;
+    };
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
+        ++i;
+    }
+    std::size_t mantissa = digits();
+    if (i < s.size() && s[i] == '.') {
+        ++i;
+        mantissa += digits();
+    }
+    if (mantissa == 0) {
+        return false;
+    }
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        ++i;
+        if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
+            ++i;
+        }
+        if (digits() == 0) {
+            return false;
+        }
+    }
+    return i == s.size();
+}
+
+}  // namespace
+
+WaveNumber parseWaveNumber(const QString& text) {
+    using Status = WaveNumber::Status;
+    // Compatibility normalisation turns full-width digits, signs, points and blanks into
+    // their plain forms.
+    const QString normalised = text.normalized(QString::NormalizationForm_KC).trimmed();
+    if (normalised.isEmpty()) {
+        return {Status::Empty};
+    }
+    std::string ascii;
+    ascii.reserve(std::size_t(normalised.size()));
+    for (const QChar c : normalised) {
+        if (c.unicode() > 0x7f) {
+            return {Status::NotANumber};
+        }
+        ascii.push_back(char(c.unicode()));
+    }
+    if (!isPlainDecimal(ascii)) {
+        return {Status::NotANumber};
+    }
+    // from_chars reads a leading minus but not a plus.
+    const std::string_view digits =
+        ascii.front() == '+' ? std::string_view(ascii).substr(1) : std::string_view(ascii);
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (error == std::errc::result_out_of_range || !std::isfinite(value)) {
+        return {Status::OutOfRange};
+    }
+    if (error != std::errc() || end != digits.data() + digits.size()) {
+        return {Status::NotANumber};
+    }
+    return {Status::Accepted, value};
+}
+
+QString refusalMessage(const QString& text, WaveNumber::Status status) {
+    QString quoted = text;
+    if (quoted.size() > kQuotedLength) {
+        qsizetype keep = kQuotedLength - 1;
+        if (quoted.at(keep - 1).isHighSurrogate()) {
+            --keep;  // never split a character in two
+        }
+        quoted = quoted.left(keep) + QChar(0x2026);
+    }
+    const QString accepted = QCoreApplication::translate(
+        "WaveNumber", "Type a decimal number such as 14, -3.5 or 1.5e1.");
+    switch (status) {
+        case WaveNumber::Status::Empty:
+            return QCoreApplication::translate("WaveNumber", "Wave Num is empty.") + "\n" +
+                   accepted;
+        case WaveNumber::Status::OutOfRange:
+            return QCoreApplication::translate("WaveNumber", "Wave Num \"%1\" is out of range.")
+                       .arg(quoted) +
+                   "\n" + accepted;
+        case WaveNumber::Status::NotANumber:
+        case WaveNumber::Status::Accepted:
+            break;
+    }
+    return QCoreApplication::translate("WaveNumber", "Wave Num \"%1\" is not a number.")
+               .arg(quoted) +
+           "\n" + accepted;
+}
+
+}  // namespace plot

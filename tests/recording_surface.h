@@ -1,0 +1,34 @@
+// A surface that records what is drawn on it instead of drawing it.
+#pragma once
+
+#include "surface.h"
+
+#include <vector>
+
+struct RecordedLine {
+    float x1, y1, x2, y2;
+    QRgb colour;
+};
+
+class RecordingSurface : public plot::Surface {
+public:
+    struct Scale {
+        float left, top, right, bottom;
+    };
+
+    void scale(float left, float top, float right, float bottom) override {
+        scales.push_back({left, top, right, bottom});
+    }
+    void line(float x1, float y1, float x2, float y2, QRgb colour) override {
+        lines.push_back({x1, y1, x2, y2, colour});
+    }
+    void clear() override { ++clears; }
+    void flush() override { ++flushes; }
+
+    void reset() { *this = RecordingSurface(); }
+
+    std::vector<Scale> scales;
+    std::vector<RecordedLine> lines;
+    int clears = 0;
+    int flushes = 0;
+};

@@ -1,0 +1,437 @@
+#include "fonts.h"
+#include "form1.h"
+#include "palette.h"
+#include "plot_surface.h"
+
+#include <QApplication>
+#include <QFontInfo>
+#include <QSignalSpy>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QTest>
+
+#include <memory>
+
+using app::Form1;
+
+namespace {
+
+constexpr QRgb kWhite = qRgb(255, 255, 255);
+constexpr QRgb kGrey = qRgb(128, 128, 128);
+
+template <typename T = QWidget>
+T* child(const QWidget& form, const char* name) {
+    T* widget = form.findChild<T*>(QString::fromLatin1(name));
+    Q_ASSERT(widget);
+    return widget;
+}
+
+const QImage& plotImage(const Form1& form) {
+    return child<plot::PlotSurface>(form, "Picture2")->image();
+}
+
+// True when the plot holds the baseline and nothing else.
+bool onlyBaseline(const Form1& form) {
+    const QImage& image = plotImage(form);
+    const int baseline = int(std::floor((-5.54f - 1.8f) * image.height() / (-6.3f - 1.8f)));
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixel(x, y) != (y == baseline ? kGrey : kWhite)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+bool allWhite(const QImage& image) {
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixel(x, y) != kWhite) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+QMessageBox* openMessage(const Form1& form) {
+    for (QMessageBox* box : form.findChildren<QMessageBox*>()) {
+        if (box->isVisible()) {
+            return box;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+class TstForm1 : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void initialState();
+    void geometry_data();
+    void geometry();
+    void captionsFit_data();
+    void captionsFit();
+    void closeButtonFont();
+    void focusChain();
+    void resizingMovesNothing();
+
+    void runDrawsTheHeldFirstFrame();
+    void uncheckingRunsToTheEnd();
+    void checkingHoldsAndStopsTheClock();
+    void editsDuringARunAreIgnored();
+    void clearWipesMidRunAndTheRunGoesOn();
+    void clearBeforeRunKeepsItBlank();
+    void nestedRunThroughRealClicks();
+    void refusedTextShowsAMessage_data();
+    void refusedTextShowsAMessage();
+    void refusalInsideARunPausesTheOuterRun();
+    void uncomputableWaveNumberStopsWithAMessage();
+    void endingTheProgram_data();
+    void endingTheProgram();
+
+private:
+    std::unique_ptr<Form1> form_;
+};
+
+void TstForm1::initTestCase() {
+    app::registerFontSubstitutes();
+}
+
+void TstForm1::init() {
+    form_ = std::make_unique<Form1>();
+    form_->show();
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+}
+
+void TstForm1::cleanup() {
+    form_.reset();
+}
+
+void TstForm1::initialState() {
+    const Form1& form = *form_;
+    QCOMPARE(form.objectName(), QStringLiteral("Form1"));
+    QCOMPARE(form.windowTitle(), QStringLiteral("電子波自己干渉"));
+    QCOMPARE(form.size(), QSize(705, 212));
+    QCOMPARE(form.palette().color(QPalette::Window), QColor(0xE0, 0xE0, 0xE0));
+    QCOMPARE(child<QLineEdit>(form, "Text1")->text(), QStringLiteral("14"));
+    QVERIFY(child<QCheckBox>(form, "Check1")->isChecked());
+    QVERIFY(allWhite(plotImage(form)));
+    QCOMPARE(QApplication::focusWidget(), child(form, "RUN"));
+    QVERIFY(!form.animation().running());
+    QVERIFY(!form.clockRunning());
+    QCOMPARE(child<QLabel>(form, "Label1")->focusPolicy(), Qt::NoFocus);
+    for (const char* name : {"Check1", "Label1"}) {
+        QCOMPARE(child(form, name)->palette().color(QPalette::Window), QColor(0xE0, 0xE0, 0xE0));
+        QVERIFY(child(form, name)->autoFillBackground());
+    }
+    const QImage window = form_->grab().toImage();
+    QCOMPARE(window.pixelColor(700, 5), QColor(0xE0, 0xE0, 0xE0));
+}
+
+void TstForm1::geometry_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("rect");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("Close") << "Close" << QRect(640, 156, 65, 33) << "CLOSE";
+    QTest::newRow("Command3") << "Command3" << QRect(644, 120, 53, 21) << "CLEAR";
+    QTest::newRow("Check1") << "Check1" << QRect(636, 92, 61, 20) << "START";
+    QTest::newRow("Picture2") << "Picture2" << QRect(4, 4, 633, 201) << "";
+    QTest::newRow("Text1") << "Text1" << QRect(652, 60, 29, 18) << "14";
+    QTest::newRow("RUN") << "RUN" << QRect(644, 12, 53, 21) << "RUN";
+    QTest::newRow("Label1") << "Label1" << QRect(640, 44, 57, 17) << "Wave Num";
+}
+
+void TstForm1::geometry() {
+    QFETCH(QString, name);
+    QFETCH(QRect, rect);
+    QFETCH(QString, text);
+    QWidget* widget = form_->findChild<QWidget*>(name);
+    QVERIFY(widget);
+    QCOMPARE(widget->parentWidget(), form_.get());
+    QCOMPARE(widget->geometry(), rect);
+    QVERIFY(widget->isVisible());
+    QVERIFY(widget->isEnabled());
+    QString shown = widget->property("text").toString();
+    QCOMPARE(shown, text);
+}
+
+void TstForm1::captionsFit_data() {
+    QTest::addColumn<QString>("name");
+    for (const char* name : {"RUN", "Command3", "Close", "Check1", "Label1", "Text1"}) {
+        QTest::newRow(name) << name;
+    }
+}
+
+// Each caption fits inside its control with the style's margins.
+void TstForm1::captionsFit() {
+    QFETCH(QString, name);
+    QWidget* widget = form_->findChild<QWidget*>(name);
+    const QString text = widget->property("text").toString();
+    const QFontMetrics metrics(widget->font());
+    const QStyle* style = widget->style();
+    int room = widget->width();
+    if (qobject_cast<QCheckBox*>(widget)) {
+        room -= style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, widget) +
+                style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, widget);
+    } else if (qobject_cast<QPushButton*>(widget)) {
+        room -= 2 * style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, widget) / 2;
+    } else if (qobject_cast<QLineEdit*>(widget)) {
+        room -= 2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, widget) + 4;
+    }
+    QVERIFY2(metrics.horizontalAdvance(text) <= room,
+             qPrintable(QStringLiteral("%1 needs %2 of %3 pixels")
+                            .arg(text)
+                            .arg(metrics.horizontalAdvance(text))
+                            .arg(room)));
+    QVERIFY(metrics.height() <= widget->height());
+}
+
+void TstForm1::closeButtonFont() {
+    const QFont font = child(*form_, "Close")->font();
+    QCOMPARE(font.family(), QStringLiteral("ＭＳ Ｐゴシック"));
+    QCOMPARE(font.pointSize(), 12);
+    QCOMPARE(font.weight(), QFont::Bold);
+    QVERIFY(!font.italic() && !font.underline() && !font.strikeOut());
+    const QFontInfo resolved(font);
+    QVERIFY2(resolved.family().contains("Gothic") ||
+                 resolved.family().contains(QStringLiteral("ゴシック")),
+             qPrintable(resolved.family()));
+    QVERIFY(resolved.bold());
+}
+
+void TstForm1::focusChain() {
+    QStringList chain;
+    for (int i = 0; i < 7; ++i) {
+        chain << QApplication::focusWidget()->objectName();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    QCOMPARE(chain,
+             QStringList({"RUN", "Text1", "Picture2", "Check1", "Command3", "Close", "RUN"}));
+}
+
+void TstForm1::resizingMovesNothing() {
+    form_->resize(1000, 500);
+    QCOMPARE(child(*form_, "Close")->geometry(), QRect(640, 156, 65, 33));
+    QCOMPARE(child(*form_, "Picture2")->geometry(), QRect(4, 4, 633, 201));
+    form_->resize(300, 100);
+    QCOMPARE(child(*form_, "RUN")->geometry(), QRect(644, 12, 53, 21));
+}
+
+// START begins checked, so RUN draws the t = 0 frame and holds it.
+void TstForm1::runDrawsTheHeldFirstFrame() {
+    QTest::mouseClick(child(*form_, "RUN"), Qt::LeftButton);
+    QCOMPARE(form_->animation().depth(), 1u);
+    QCOMPARE(form_->animation().innermost()->k, 14.0);
+    QCOMPARE(form_->animation().innermost()->t, 0.0);
+    QVERIFY(!form_->clockRunning());
+    QVERIFY(!onlyBaseline(*form_));
+    const QImage& image = plotImage(*form_);
+    int blue = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            blue += image.pixel(x, y) == plot::qbColor(9) ? 1 : 0;
+        }
+    }
+    QVERIFY(blue > 600);
+    form_->tick();
+    QCOMPARE(form_->animation().innermost()->t, 0.0);
+}
+
+void TstForm1::uncheckingRunsToTheEnd() {
+    QTest::mouseClick(child(*form_, "RUN"), Qt::LeftButton);
+    QTest::mouseClick(child(*form_, "Check1"), Qt::LeftButton);
+    QVERIFY(!child<QCheckBox>(*form_, "Check1")->isChecked());
+    QVERIFY(form_->clockRunning());
+    int ticks = 0;
+    while (form_->animation().running()) {
+        form_->tick();
+        ++ticks;
+    }
+    QCOMPARE(ticks, 261);
+    QVERIFY(!form_->clockRunning());
+    QVERIFY(onlyBaseline(*form_));
+}
+
+void TstForm1::checkingHoldsAndStopsTheClock() {
+    auto* check = child<QCheckBox>(*form_, "Check1");
+    QTest::mouseClick(child(*form_, "RUN"), Qt::LeftButton);
+    check->setFocus();
+    QTest::keyClick(check, Qt::Key_Space);
+    QVERIFY(form_->clockRunning());
+    for (int i = 0; i < 30; ++i) {
+        form_->tick();
+    }
+    QTest::keyClick(check, Qt::Key_Space);
+    QVERIFY(check->isChecked());
+    QVERIFY(!form_->clockRunning());
+    const QImage held = plotImage(*form_).copy();
+    form_->tick();
+    QCOMPARE(plotImage(*form_), held);
+    QCOMPARE(form_->animation().innermost()->frame, 30);
+}
+
+void TstForm1::editsDuringARunAreIgnored() {
+    auto* text = child<QLineEdit>(*form_, "Text1");
+    QTest::mouseClick(child(*form_, "RUN"), Qt::LeftButton);
+    text->clear();
+    QTest::keyClicks(text, "20");
+    child<QCheckBox>(*form_, "Check1")->setChecked(false);
+    for (int i = 0; i < 5; ++i) {
+        form_->tick();
+    }
+    QCOMPARE(form_->animation().innermost()->k, 14.0);
+    QCOMPARE(form_->animation().innermost()->v, 7.0);
+}
+
+void TstForm1::clearWipesMidRunAndTheRunGoesOn() {
+    QTest::mouseClick(child(*form_, "RUN"), Qt::LeftButton);
+    child<QCheckBox>(*form_, "Check1")->setChecked(false);
+    for (int i = 0; i < 10; ++i) {
+        form_->tick();
+    }
+    QTest::mouseClick(child(*form_, "Command3"), Qt::LeftButton);
+    QVERIFY(allWhite(plotImage(*form_)));
+    QCOMPARE(form_->animation().innermost()->frame, 10);
+    QVERIFY(child<QCheckBox>(*form_, "Check1")->isChecked() == false);
+    QCOMPARE(child<QLineEdit>(*form_, "Text1")->text(), QStringLiteral("14"));
+    while (form_->animation().running()) {
+        form_->tick();
+    }
+    // Later frames were drawn and erased on the cleared surface, with no baseline.
+    QVERIFY(allWhite(plotImage(*form_)));
+}
+
+void TstForm1::clearBeforeRunKeepsItBlank() {
+    QTest::mouseClick(child(*form_, "Command3"), Qt::LeftButton);
+    QVERIFY(allWhite(plotImage(*form_)));
+    QVERIFY(!form_->animation().running());
+}
+
+void TstForm1::nestedRunThroughRealClicks() {
+    auto* run = child(*form_, "RUN");
+    auto* text = child<QLineEdit>(*form_, "Text1");
+    QTest::mouseClick(run, Qt::LeftButton);
+    text->setText("20");
+    QTest::mouseClick(run, Qt::LeftButton);
+    QCOMPARE(form_->animation().depth(), 2u);
+    QCOMPARE(form_->animation().innermost()->k, 20.0);
+    child<QCheckBox>(*form_, "Check1")->setChecked(false);
+    for (int i = 0; i < 261; ++i) {
+        form_->tick();
+    }
+    QCOMPARE(form_->animation().depth(), 1u);
+    QCOMPARE(form_->animation().innermost()->k, 14.0);
+    QCOMPARE(form_->animation().innermost()->t, 0.0);
+    while (form_->animation().running()) {
+        form_->tick();
+    }
+    QVERIFY(onlyBaseline(*form_));
+}
+
+void TstForm1::refusedTextShowsAMessage_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("empty") << ""
+                           << "Wave Num is empty";
+    QTest::newRow("word") << "abc"
+                          << "\"abc\" is not a number";
+    QTest::newRow("comma") << "14,5"
+                           << "\"14,5\" is not a number";
+    QTest::newRow("too large") << "1e400"
+                               << "\"1e400\" is out of range";
+}
+
+// After set-up, as a run always begins, the text is refused: only the baseline is drawn and
+// the program goes on.
+void TstForm1::refusedTextShowsAMessage() {
+    QFETCH(QString, text);
+    QFETCH(QString, says);
+    child<QLineEdit>(*form_, "Text1")->setText(text);
+    QTest::mouseClick(child(*form_, "RUN"), Qt::LeftButton);
+    QMessageBox* box = openMessage(*form_);
+    QVERIFY(box);
+    QCOMPARE(box->windowTitle(), form_->windowTitle());
+    QVERIFY2(box->text().contains(says), qPrintable(box->text()));
+    QVERIFY(box->isModal());
+    QVERIFY(!form_->animation().running());
+    QVERIFY(onlyBaseline(*form_));
+    QTest::keyClick(box, Qt::Key_Return);
+    QTRY_VERIFY(!openMessage(*form_));
+    QVERIFY(form_->isVisible());
+}
+
+void TstForm1::refusalInsideARunPausesTheOuterRun() {
+    QTest::mouseClick(child(*form_, "RUN"), Qt::LeftButton);
+    child<QCheckBox>(*form_, "Check1")->setChecked(false);
+    form_->tick();
+    QVERIFY(form_->clockRunning());
+    child<QLineEdit>(*form_, "Text1")->setText("x");
+    QTest::mouseClick(child(*form_, "RUN"), Qt::LeftButton);
+    QMessageBox* box = openMessage(*form_);
+    QVERIFY(box);
+    QVERIFY(!form_->clockRunning());
+    QCOMPARE(form_->animation().depth(), 1u);
+    box->accept();
+    QVERIFY(form_->clockRunning());
+    QCOMPARE(form_->animation().innermost()->frame, 1);
+}
+
+void TstForm1::uncomputableWaveNumberStopsWithAMessage() {
+    child<QLineEdit>(*form_, "Text1")->setText("1.7e308");
+    QTest::mouseClick(child(*form_, "RUN"), Qt::LeftButton);
+    QMessageBox* box = openMessage(*form_);
+    QVERIFY(box);
+    QVERIFY2(box->text().contains("too large"), qPrintable(box->text()));
+    QVERIFY(!form_->animation().running());
+    QVERIFY(onlyBaseline(*form_));
+    box->accept();
+}
+
+void TstForm1::endingTheProgram_data() {
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<bool>("throughTheFrame");
+    for (const char* state : {"idle", "held", "running", "nested"}) {
+        QTest::addRow("CLOSE %s", state) << state << false;
+        QTest::addRow("frame %s", state) << state << true;
+    }
+}
+
+// The event loop ends with status 0 and nothing is drawn afterwards.
+void TstForm1::endingTheProgram() {
+    QFETCH(QString, state);
+    QFETCH(bool, throughTheFrame);
+    if (state != "idle") {
+        QTest::mouseClick(child(*form_, "RUN"), Qt::LeftButton);
+    }
+    if (state == "nested") {
+        QTest::mouseClick(child(*form_, "RUN"), Qt::LeftButton);
+    }
+    if (state == "running" || state == "nested") {
+        child<QCheckBox>(*form_, "Check1")->setChecked(false);
+    }
+    QTimer::singleShot(0, form_.get(), [this, throughTheFrame] {
+        if (throughTheFrame) {
+            form_->close();
+        } else {
+            QTest::mouseClick(child(*form_, "Close"), Qt::LeftButton);
+        }
+    });
+    QCOMPARE(QApplication::exec(), 0);
+    QVERIFY(!form_->isVisible());
+    QVERIFY(!form_->animation().running());
+    QVERIFY(!form_->clockRunning());
+    const QImage after = plotImage(*form_).copy();
+    QCoreApplication::processEvents();
+    QCOMPARE(plotImage(*form_), after);
+}
+
+QTEST_MAIN(TstForm1)
+#include "tst_form1.moc"

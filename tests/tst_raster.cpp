@@ -1,0 +1,209 @@
+#include "raster.h"
+
+#include <QTest>
+
+#include <cmath>
+#include <limits>
+#include <set>
+#include <utility>
+
+using plot::drawLine;
+
+namespace {
+
+constexpr QRgb kInk = qRgb(1, 2, 3);
+constexpr QRgb kPaper = qRgb(255, 255, 255);
+
+QImage blank(int width = 40, int height = 30) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(kPaper);
+    return image;
+}
+
+std::set<std::pair<int, int>> inked(const QImage& image) {
+    std::set<std::pair<int, int>> pixels;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixel(x, y) != kPaper) {
+                pixels.insert({x, y});
+            }
+        }
+    }
+    return pixels;
+}
+
+}  // namespace
+
+class TstRaster : public QObject {
+    Q_OBJECT
+
+private slots:
+    void everyOctant_data();
+    void everyOctant();
+    void singlePoint();
+    void clippedAtEveryEdge_data();
+    void clippedAtEveryEdge();
+    void farAwayEndPoints_data();
+    void farAwayEndPoints();
+    void nonFiniteEndPointsDrawNothing();
+    void redrawingInWhiteErasesExactly();
+    void mappingPicksTheContainingPixel_data();
+    void mappingPicksTheContainingPixel();
+};
+
+void TstRaster::everyOctant_data() {
+    QTest::addColumn<QPoint>("from");
+    QTest::addColumn<QPoint>("to");
+    const QPoint c(20, 15);
+    const QPoint ends[] = {{32, 19}, {24, 27}, {16, 27}, {8, 19},  {8, 11},  {16, 3},
+                           {24, 3},  {32, 11}, {32, 15}, {20, 27}, {20, 3},  {8, 15},
+                           {32, 27}, {8, 3},   {21, 16}, {19, 14}, {25, 15}, {20, 16}};
+    for (const QPoint& end : ends) {
+        QTest::addRow("to %d,%d", end.x(), end.y()) << c << end;
+        QTest::addRow("from %d,%d", end.x(), end.y()) << end << c;
+    }
+}
+
+// Both end points are drawn, one pixel per step of the major axis, each within half a pixel of
+// the ideal line, and the pixels form a connected chain.
+void TstRaster::everyOctant() {
+    QFETCH(QPoint, from);
+    QFETCH(QPoint, to);
+    QImage image = blank();
+    const QRect touched = drawLine(image, from, to, kInk);
+    const auto pixels = inked(image);
+    QCOMPARE(image.pixel(from), kInk);
+    QCOMPARE(image.pixel(to), kInk);
+    const int steps = std::max(std::abs(to.x() - from.x()), std::abs(to.y() - from.y()));
+    QCOMPARE(int(pixels.size()), steps + 1);
+    const double fx = to.x() - from.x();
+    const double fy = to.y() - from.y();
+    std::set<int> majorSteps;
+    for (const auto& [x, y] : pixels) {
+        // Distance from the ideal line along the minor axis.
+        const double offMinor = std::abs(fy * (x - from.x()) - fx * (y - from.y())) /
+                                std::max(std::abs(fx), std::abs(fy));
+        QVERIFY2(offMinor <= 0.5 + 1e-9, qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
+        majorSteps.insert(std::abs(fx) >= std::abs(fy) ? x : y);
+    }
+    QCOMPARE(int(majorSteps.size()), steps + 1);
+    QCOMPARE(touched, QRect(QPoint(std::min(from.x(), to.x()), std::min(from.y(), to.y())),
+                            QPoint(std::max(from.x(), to.x()), std::max(from.y(), to.y()))));
+}
+
+void TstRaster::singlePoint() {
+    QImage image = blank();
+    QCOMPARE(drawLine(image, QPointF(5, 6), QPointF(5, 6), kInk), QRect(5, 6, 1, 1));
+    QCOMPARE(inked(image).size(), 1u);
+}
+
+void TstRaster::clippedAtEveryEdge_data() {
+    QTest::addColumn<QPoint>("inside");
+    QTest::addColumn<QPoint>("outside");
+    QTest::newRow("left") << QPoint(5, 10) << QPoint(-7, 14);
+    QTest::newRow("right") << QPoint(35, 10) << QPoint(47, 4);
+    QTest::newRow("top") << QPoint(20, 4) << QPoint(14, -9);
+    QTest::newRow("bottom") << QPoint(20, 25) << QPoint(26, 41);
+    QTest::newRow("corner") << QPoint(36, 26) << QPoint(45, 35);
+    QTest::newRow("steep left") << QPoint(2, 5) << QPoint(-3, 28);
+}
+
+// Clipping keeps exactly the pixels of the unclipped line that lie inside the image.
+void TstRaster::clippedAtEveryEdge() {
+    QFETCH(QPoint, inside);
+    QFETCH(QPoint, outside);
+    QImage big = blank(100, 100);
+    const QPoint shift(30, 30);
+    drawLine(big, inside + shift, outside + shift, kInk);
+    std::set<std::pair<int, int>> expected;
+    for (const auto& [x, y] : inked(big)) {
+        if (x - 30 >= 0 && x - 30 < 40 && y - 30 >= 0 && y - 30 < 30) {
+            expected.insert({x - 30, y - 30});
+        }
+    }
+    QImage image = blank();
+    const QRect touched = drawLine(image, inside, outside, kInk);
+    QCOMPARE(inked(image), expected);
+    QVERIFY(QRect(0, 0, 40, 30).contains(touched));
+    // Drawn the other way round, ties may fall on the other side, but the count is the same.
+    QImage reversed = blank();
+    drawLine(reversed, outside, inside, kInk);
+    QCOMPARE(inked(reversed).size(), expected.size());
+}
+
+void TstRaster::farAwayEndPoints_data() {
+    QTest::addColumn<QPointF>("from");
+    QTest::addColumn<QPointF>("to");
+    QTest::addColumn<bool>("visible");
+    QTest::newRow("across") << QPointF(-1e12, 15) << QPointF(1e12, 15) << true;
+    QTest::newRow("down") << QPointF(20, -1e30) << QPointF(20, 1e30) << true;
+    QTest::newRow("diagonal") << QPointF(-1e9, -1e9) << QPointF(1e9, 1e9) << true;
+    QTest::newRow("past") << QPointF(-1e12, -50) << QPointF(1e12, -50) << false;
+    QTest::newRow("largest") << QPointF(-std::numeric_limits<double>::max(), 3)
+                             << QPointF(std::numeric_limits<double>::max(), 3) << true;
+}
+
+void TstRaster::farAwayEndPoints() {
+    QFETCH(QPointF, from);
+    QFETCH(QPointF, to);
+    QFETCH(bool, visible);
+    QImage image = blank();
+    const QRect touched = drawLine(image, from, to, kInk);
+    QCOMPARE(!inked(image).empty(), visible);
+    QCOMPARE(!touched.isEmpty(), visible);
+    QVERIFY(QRect(0, 0, 40, 30).contains(touched) || touched.isEmpty());
+}
+
+void TstRaster::nonFiniteEndPointsDrawNothing() {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    for (const QPointF& bad :
+         {QPointF(nan, 3), QPointF(3, nan), QPointF(inf, 3), QPointF(3, -inf)}) {
+        QImage image = blank();
+        QVERIFY(drawLine(image, bad, QPointF(10, 10), kInk).isEmpty());
+        QVERIFY(drawLine(image, QPointF(10, 10), bad, kInk).isEmpty());
+        QVERIFY(inked(image).empty());
+    }
+}
+
+// A fan of lines drawn over each other and then again in white leaves the paper untouched,
+// including where they cross.
+void TstRaster::redrawingInWhiteErasesExactly() {
+    QImage image = blank();
+    std::vector<std::pair<QPointF, QPointF>> lines;
+    for (int i = 0; i < 60; ++i) {
+        lines.push_back({QPointF((i * 7) % 45 - 3, (i * 11) % 35 - 2),
+                         QPointF((i * 13) % 43 - 1, (i * 5) % 33 - 1)});
+    }
+    for (const auto& [a, b] : lines) {
+        drawLine(image, a, b, kInk);
+    }
+    QVERIFY(!inked(image).empty());
+    for (const auto& [a, b] : lines) {
+        drawLine(image, a, b, kPaper);
+    }
+    QVERIFY(inked(image).empty());
+}
+
+void TstRaster::mappingPicksTheContainingPixel_data() {
+    QTest::addColumn<double>("x");
+    QTest::addColumn<double>("y");
+    QTest::addColumn<QPointF>("pixel");
+    // The plot's own rectangle on an image of 631 x 199 pixels.
+    QTest::newRow("top left") << -4.0 << double(1.8f) << QPointF(0, 0);
+    QTest::newRow("density zero") << -4.0 << double(-5.5f) << QPointF(0, 179);
+    QTest::newRow("baseline") << -4.0 << double(-5.54f) << QPointF(0, 180);
+    QTest::newRow("left of the plot") << double(-4.42f) << 0.0 << QPointF(-20, 44);
+    QTest::newRow("right edge") << double(9.49f) << double(-6.2f) << QPointF(630, 196);
+}
+
+void TstRaster::mappingPicksTheContainingPixel() {
+    QFETCH(double, x);
+    QFETCH(double, y);
+    QFETCH(QPointF, pixel);
+    const plot::PixelMapping mapping(-4.0f, 1.8f, 9.5f, -6.3f, 631, 199);
+    QCOMPARE(mapping.toPixel(x, y), pixel);
+}
+
+QTEST_APPLESS_MAIN(TstRaster)
+#include "tst_raster.moc"
