@@ -30,6 +30,8 @@ void onWindowGrey(QWidget* widget) {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::Window, kBackground);
     widget->setPalette(palette);
+    // Buttons, the check box among them, would otherwise fill with the Button colour.
+    widget->setBackgroundRole(QPalette::Window);
     widget->setAutoFillBackground(true);
 }
 
