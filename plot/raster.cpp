@@ -19,12 +19,14 @@ struct Segment {
 
 // Liang-Barsky clipping of a segment to the box [lo, hi]; false when nothing of it is inside.
 bool clipTo(Segment& s, double loX, double loY, double hiX, double hiY) {
-    const double dx = s.x1 - s.x0;
-    const double dy = s.y1 - s.y0;
+    // Worked in halves, which is exact, so that end points further apart than the double range
+    // still give finite differences.
+    const double dx = s.x1 / 2 - s.x0 / 2;
+    const double dy = s.y1 / 2 - s.y0 / 2;
     double enter = 0.0;
     double leave = 1.0;
     const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {s.x0 - loX, hiX - s.x0, s.y0 - loY, hiY - s.y0};
+    const double q[4] = {(s.x0 - loX) / 2, (hiX - s.x0) / 2, (s.y0 - loY) / 2, (hiY - s.y0) / 2};
     for (int i = 0; i < 4; ++i) {
         if (p[i] == 0.0) {
             if (q[i] < 0.0) {
@@ -42,7 +44,8 @@ bool clipTo(Segment& s, double loX, double loY, double hiX, double hiY) {
     if (enter > leave) {
         return false;
     }
-    s = {s.x0 + enter * dx, s.y0 + enter * dy, s.x0 + leave * dx, s.y0 + leave * dy};
+    s = {2 * (s.x0 / 2 + enter * dx), 2 * (s.y0 / 2 + enter * dy), 2 * (s.x0 / 2 + leave * dx),
+         2 * (s.y0 / 2 + leave * dy)};
     return true;
 }
 
