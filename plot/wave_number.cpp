@@ -50,13 +50,26 @@ bool isPlainDecimal(std::string_view s) {
     return i == s.size();
 }
 
+// Full-width forms become the ASCII characters they stand for. Only these: compatibility
+// normalisation would also turn superscripts, circled digits and the like into digits.
+QString plainForms(const QString& text) {
+    constexpr char16_t kFirst = 0xFF01;  // full-width '!'
+    constexpr char16_t kLast = 0xFF5E;   // full-width '~'
+    constexpr char16_t kShift = 0xFF01 - u'!';
+    QString plain = text;
+    for (QChar& c : plain) {
+        if (c.unicode() >= kFirst && c.unicode() <= kLast) {
+            c = QChar(char16_t(c.unicode() - kShift));
+        }
+    }
+    return plain;
+}
+
 }  // namespace
 
 WaveNumber parseWaveNumber(const QString& text) {
     using Status = WaveNumber::Status;
-    // Compatibility normalisation turns full-width digits, signs, points and blanks into
-    // their plain forms.
-    const QString normalised = text.normalized(QString::NormalizationForm_KC).trimmed();
+    const QString normalised = plainForms(text).trimmed();
     if (normalised.isEmpty()) {
         return {Status::Empty};
     }

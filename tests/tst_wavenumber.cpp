@@ -70,6 +70,9 @@ void TstWaveNumber::refused_data() {
     QTest::newRow("nan") << "nan" << Status::NotANumber;
     QTest::newRow("trailing text") << "14abc" << Status::NotANumber;
     QTest::newRow("kanji") << QStringLiteral("十四") << Status::NotANumber;
+    // Only full-width forms stand for digits, not every character that looks like one.
+    QTest::newRow("superscript") << QStringLiteral("²") << Status::NotANumber;
+    QTest::newRow("circled digits") << QStringLiteral("①④") << Status::NotANumber;
     QTest::newRow("too large") << "1e400" << Status::OutOfRange;
     QTest::newRow("too large negative") << "-1e400" << Status::OutOfRange;
 }
