@@ -27,21 +27,35 @@ PlotSurface::PlotSurface(const QRect& geometry, QWidget* parent) : QFrame(parent
 
 void PlotSurface::scale(float left, float top, float right, float bottom) {
     mapping_ = PixelMapping(left, top, right, bottom, image_.width(), image_.height());
+    memo_.forget();
+}
+
+const PixelBuffer& PlotSurface::pixels() {
+    if (pixels_.bits == nullptr) {
+        pixels_ = PixelBuffer::of(image_);
+    }
+    return pixels_;
 }
 
 void PlotSurface::line(float x1, float y1, float x2, float y2, QRgb colour) {
-    dirty_ |= drawLine(image_, mapping_.toPixel(x1, y1), mapping_.toPixel(x2, y2), colour);
+    dirty_.add(drawLine(pixels(), mapping_.toPixel(x1, y1), mapping_.toPixel(x2, y2), colour));
+}
+
+void PlotSurface::lines(std::span<const Segment> segments) {
+    memo_.draw(pixels(), mapping_, segments, dirty_);
 }
 
 void PlotSurface::clear() {
+    pixels_ = {};
     image_.fill(kWhite);
     dirty_ = {};
     update(contentsRect());
 }
 
 void PlotSurface::flush() {
+    pixels_ = {};
     if (!dirty_.isEmpty()) {
-        update(toWidget(dirty_));
+        update(toWidget(dirty_.rect()));
         dirty_ = {};
     }
 }

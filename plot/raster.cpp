@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
 #include <cstdlib>
 
 namespace plot {
@@ -13,12 +12,12 @@ namespace {
 // which keeps every integer below well inside 64 bits.
 constexpr double kExactRange = 1 << 24;
 
-struct Segment {
+struct Span {
     double x0, y0, x1, y1;
 };
 
 // Liang-Barsky clipping of a segment to the box [lo, hi]; false when nothing of it is inside.
-bool clipTo(Segment& s, double loX, double loY, double hiX, double hiY) {
+bool clipTo(Span& s, double loX, double loY, double hiX, double hiY) {
     // Worked in halves, which is exact, so that end points further apart than the double range
     // still give finite differences.
     const double dx = s.x1 / 2 - s.x0 / 2;
@@ -49,16 +48,52 @@ bool clipTo(Segment& s, double loX, double loY, double hiX, double hiY) {
     return true;
 }
 
-}  // namespace
-
-QPointF PixelMapping::toPixel(double x, double y) const {
-    return {std::floor((x - left_) * sx_), std::floor((y - top_) * sy_)};
+bool inside(std::int64_t c, std::int64_t limit) {
+    return c >= 0 && c < limit;
 }
 
-QRect drawLine(QImage& image, QPointF from, QPointF to, QRgb colour) {
-    const int width = image.width();
-    const int height = image.height();
-    Segment s{from.x(), from.y(), to.x(), to.y()};
+// The common case of walkLine below, both end points inside the buffer: the same pixels, with
+// nothing to clip. The minor axis steps without a branch, which its slope would mispredict.
+template <typename Plot>
+QRect walkInside(const PixelBuffer& buffer, const Span& s, Plot& plot) {
+    const auto x0 = static_cast<int>(s.x0);
+    const auto y0 = static_cast<int>(s.y0);
+    const auto x1 = static_cast<int>(s.x1);
+    const auto y1 = static_cast<int>(s.y1);
+    const int adx = std::abs(x1 - x0);
+    const int ady = std::abs(y1 - y0);
+    const std::int64_t stepX = x1 < x0 ? -1 : 1;
+    const std::int64_t stepY = y1 < y0 ? -buffer.stride : buffer.stride;
+    const bool xMajor = adx >= ady;
+    const std::int64_t stepA = xMajor ? stepX : stepY;
+    const std::int64_t stepB = xMajor ? stepY : stepX;
+    const int major = xMajor ? adx : ady;
+    const int twoMajor = 2 * std::max(major, 1);
+    const int twoMinor = 2 * (xMajor ? ady : adx);
+    int remainder = major;
+    std::int64_t offset = y0 * buffer.stride + x0;
+    for (int i = 0; i <= major; ++i) {
+        plot(offset);
+        offset += stepA;
+        remainder += twoMinor;
+        const int carry = remainder >= twoMajor ? 1 : 0;
+        remainder -= carry * twoMajor;
+        offset += carry * stepB;
+    }
+    return {QPoint(std::min(x0, x1), std::min(y0, y1)), QPoint(std::max(x0, x1), std::max(y0, y1))};
+}
+
+// Walks the pixels of the line from pixel (x0, y0) to pixel (x1, y1) inside the buffer, handing
+// each pixel's offset to `plot`, and returns the rectangle they lie in.
+template <typename Plot>
+QRect walkLine(const PixelBuffer& buffer, Span s, Plot&& plot) {
+    const int width = buffer.width;
+    const int height = buffer.height;
+    const auto within = [](double c, int limit) { return c >= 0.0 && c < limit; };  // NaN: false
+    if (within(s.x0, width) && within(s.y0, height) && within(s.x1, width) &&
+        within(s.y1, height)) {
+        return walkInside(buffer, s, plot);
+    }
     if (!(std::isfinite(s.x0) && std::isfinite(s.y0) && std::isfinite(s.x1) &&
           std::isfinite(s.y1)) ||
         width == 0 || height == 0) {
@@ -69,10 +104,11 @@ QRect drawLine(QImage& image, QPointF from, QPointF to, QRgb colour) {
         if (!clipTo(s, -1.0, -1.0, width, height)) {
             return {};
         }
-        s = {std::floor(s.x0), std::floor(s.y0), std::floor(s.x1), std::floor(s.y1)};
+        s = {PixelMapping::fastFloor(s.x0), PixelMapping::fastFloor(s.y0),
+             PixelMapping::fastFloor(s.x1), PixelMapping::fastFloor(s.y1)};
     }
 
-    // Walk the major axis a; the minor axis b follows b0 + round-half-up(i * dMinor / dMajor),
+    // Walk the major axis a; the minor axis b follows b0 + round-half-up(i * minor / major),
     // kept exact with an integer remainder. Only the part of the walk inside the image is visited.
     const auto x0 = static_cast<std::int64_t>(s.x0);
     const auto y0 = static_cast<std::int64_t>(s.y0);
@@ -96,44 +132,109 @@ QRect drawLine(QImage& image, QPointF from, QPointF to, QRgb colour) {
         return {};
     }
 
-    auto* const bits = reinterpret_cast<QRgb*>(image.bits());
-    const std::int64_t stride = image.bytesPerLine() / static_cast<std::int64_t>(sizeof(QRgb));
-    const std::int64_t strideA = xMajor ? 1 : stride;
-    const std::int64_t strideB = xMajor ? stride : 1;
-
     const std::int64_t twoMajor = 2 * std::max<std::int64_t>(major, 1);
     const std::int64_t twoMinor = 2 * minor;
-    const std::int64_t numerator = 2 * first * minor + major;
-    std::int64_t b = b0 + sb * (numerator / twoMajor);
-    std::int64_t remainder = numerator % twoMajor;
-    std::int64_t a = a0 + sa * first;
+    std::int64_t b = b0;
+    std::int64_t remainder = major;
+    if (first > 0) {
+        const std::int64_t numerator = 2 * first * minor + major;
+        b += sb * (numerator / twoMajor);
+        remainder = numerator % twoMajor;
+    }
+    const std::int64_t bFirst = b;
+    const std::int64_t strideA = xMajor ? 1 : buffer.stride;
+    const std::int64_t strideB = xMajor ? buffer.stride : 1;
+    const std::int64_t stepA = sa * strideA;
+    const std::int64_t stepB = sb * strideB;
+    std::int64_t offset = (a0 + sa * first) * strideA + b * strideB;
 
-    std::int64_t bMin = limitB;
-    std::int64_t bMax = -1;
-    for (std::int64_t i = first; i <= last; ++i) {
-        if (b >= 0 && b < limitB) {
-            bits[a * strideA + b * strideB] = colour;
-            bMin = std::min(bMin, b);
-            bMax = std::max(bMax, b);
+    // b moves monotonically, so both of its ends inside mean every pixel is inside. An unclipped
+    // walk ends exactly on the end point, without the division.
+    const std::int64_t bEnd =
+        last == major ? (xMajor ? y1 : x1) : b0 + sb * ((2 * last * minor + major) / twoMajor);
+    if (inside(bFirst, limitB) && inside(bEnd, limitB)) {
+        for (std::int64_t i = first; i <= last; ++i) {
+            plot(offset);
+            offset += stepA;
+            remainder += twoMinor;
+            const std::int64_t carry = remainder >= twoMajor ? 1 : 0;
+            remainder -= carry * twoMajor;
+            offset += carry * stepB;
         }
-        a += sa;
-        remainder += twoMinor;
-        if (remainder >= twoMajor) {
-            remainder -= twoMajor;
-            b += sb;
+    } else {
+        for (std::int64_t i = first; i <= last; ++i) {
+            if (inside(b, limitB)) {
+                plot(offset);
+            }
+            offset += stepA;
+            remainder += twoMinor;
+            const std::int64_t carry = remainder >= twoMajor ? 1 : 0;
+            remainder -= carry * twoMajor;
+            offset += carry * stepB;
+            b += carry * sb;
         }
     }
-    if (bMax < 0) {
-        return {};
-    }
+
     const std::int64_t aFirst = a0 + sa * first;
     const std::int64_t aLast = a0 + sa * last;
-    const auto aLo = static_cast<int>(std::min(aFirst, aLast));
-    const auto aHi = static_cast<int>(std::max(aFirst, aLast));
-    const auto bLo = static_cast<int>(bMin);
-    const auto bHi = static_cast<int>(bMax);
-    return xMajor ? QRect(QPoint(aLo, bLo), QPoint(aHi, bHi))
-                  : QRect(QPoint(bLo, aLo), QPoint(bHi, aHi));
+    const std::int64_t bLo = std::max<std::int64_t>(std::min(bFirst, bEnd), 0);
+    const std::int64_t bHi = std::min<std::int64_t>(std::max(bFirst, bEnd), limitB - 1);
+    if (bLo > bHi) {
+        return {};
+    }
+    const QPoint aRange(int(std::min(aFirst, aLast)), int(std::max(aFirst, aLast)));
+    return xMajor ? QRect(QPoint(aRange.x(), int(bLo)), QPoint(aRange.y(), int(bHi)))
+                  : QRect(QPoint(int(bLo), aRange.x()), QPoint(int(bHi), aRange.y()));
+}
+
+}  // namespace
+
+PixelBuffer PixelBuffer::of(QImage& image) {
+    return {reinterpret_cast<QRgb*>(image.bits()), image.width(), image.height(),
+            image.bytesPerLine() / static_cast<std::int64_t>(sizeof(QRgb))};
+}
+
+QRect drawLine(const PixelBuffer& buffer, QPointF from, QPointF to, QRgb colour) {
+    return walkLine(buffer, {from.x(), from.y(), to.x(), to.y()},
+                    [&](std::int64_t offset) { buffer.bits[offset] = colour; });
+}
+
+QRect drawLine(QImage& image, QPointF from, QPointF to, QRgb colour) {
+    return drawLine(PixelBuffer::of(image), from, to, colour);
+}
+
+void LineMemo::draw(const PixelBuffer& buffer, const PixelMapping& mapping,
+                    std::span<const Segment> segments, PixelBounds& touched) {
+    if (slots_.size() < segments.size()) {
+        slots_.resize(segments.size());
+    }
+    QRgb* const bits = buffer.bits;
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        const Segment& s = segments[i];
+        Slot& slot = slots_[i];
+        if (!slot.remembers(s)) {
+            const Span pixels{mapping.column(s.x1), mapping.row(s.y1), mapping.column(s.x2),
+                              mapping.row(s.y2)};
+            std::uint32_t count = 0;
+            slot.touched = walkLine(buffer, pixels, [&](std::int64_t offset) {
+                bits[offset] = s.colour;
+                if (count < kMaxPixels) {
+                    slot.offsets[count] = std::uint32_t(offset);
+                }
+                ++count;
+            });
+            slot.count = count;
+            slot.x1 = s.x1;
+            slot.y1 = s.y1;
+            slot.x2 = s.x2;
+            slot.y2 = s.y2;
+        } else {
+            for (std::uint32_t j = 0; j < slot.count; ++j) {
+                bits[slot.offsets[j]] = s.colour;
+            }
+        }
+        touched.add(slot.touched);
+    }
 }
 
 }  // namespace plot

@@ -1,9 +1,19 @@
 // Mapping from user coordinates to device pixels, and exact one-pixel line drawing into an image.
 #pragma once
 
+#include "surface.h"
+
 #include <QImage>
 #include <QPointF>
 #include <QRect>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <span>
+#include <vector>
 
 namespace plot {
 
@@ -15,8 +25,21 @@ public:
     PixelMapping(double left, double top, double right, double bottom, int width, int height)
         : left_(left), top_(top), sx_(width / (right - left)), sy_(height / (bottom - top)) {}
 
-    // The containing pixel's corner, as doubles so that far-away points stay representable.
-    QPointF toPixel(double x, double y) const;
+    // The containing pixel's column and row, as doubles so that far-away points stay
+    // representable.
+    double column(double x) const { return fastFloor((x - left_) * sx_); }
+    double row(double y) const { return fastFloor((y - top_) * sy_); }
+    QPointF toPixel(double x, double y) const { return {column(x), row(y)}; }
+
+    // std::floor is a library call on baseline x86-64; this is exact for |v| below 2^62 and
+    // falls back to it for anything else.
+    static double fastFloor(double v) {
+        if (!(std::abs(v) < 0x1p62)) {
+            return std::floor(v);
+        }
+        const auto i = static_cast<std::int64_t>(v);
+        return static_cast<double>(i - (v < static_cast<double>(i) ? 1 : 0));
+    }
 
 private:
     double left_ = 0.0;
@@ -25,11 +48,73 @@ private:
     double sy_ = 1.0;
 };
 
+// The pixels of an RGB32 image, for drawing many lines without going through QImage each time.
+struct PixelBuffer {
+    QRgb* bits = nullptr;
+    int width = 0;
+    int height = 0;
+    std::int64_t stride = 0;  // in pixels
+
+    static PixelBuffer of(QImage& image);
+};
+
+// The bounding box of the pixels drawn by a batch of lines; cheaper to grow than a QRect.
+class PixelBounds {
+public:
+    void add(const QRect& r) {
+        if (!r.isEmpty()) {
+            left_ = std::min(left_, r.left());
+            top_ = std::min(top_, r.top());
+            right_ = std::max(right_, r.right());
+            bottom_ = std::max(bottom_, r.bottom());
+        }
+    }
+    bool isEmpty() const { return left_ > right_; }
+    QRect rect() const {
+        return isEmpty() ? QRect() : QRect(QPoint(left_, top_), QPoint(right_, bottom_));
+    }
+
+private:
+    int left_ = std::numeric_limits<int>::max();
+    int top_ = std::numeric_limits<int>::max();
+    int right_ = std::numeric_limits<int>::min();
+    int bottom_ = std::numeric_limits<int>::min();
+};
+
 // Draws the pixels of the line from pixel `from` to pixel `to`, both ends included, clipped to
-// the image (Format_RGB32), and returns the rectangle of pixels touched. The same two end points
-// always give the same pixels, so drawing a line again in another colour replaces it exactly.
+// the image, and returns the rectangle of pixels touched. The same two end points always give
+// the same pixels, so drawing a line again in another colour replaces it exactly.
 // Hand-written because QPainter's cost per call is far above that of the few pixels each of a
 // frame's thousands of tiny segments covers.
+QRect drawLine(const PixelBuffer& buffer, QPointF from, QPointF to, QRgb colour);
 QRect drawLine(QImage& image, QPointF from, QPointF to, QRgb colour);
+
+// Draws batches of segments, remembering the pixels of each segment of a batch by its place in
+// the batch. A segment that comes again at the same place, as when a frame is erased by drawing
+// it again in white, rewrites those pixels instead of walking its line again: the pixels are the
+// same either way, for much less work.
+class LineMemo {
+public:
+    // Maps and draws each segment in turn, adding what they touch to `touched`.
+    void draw(const PixelBuffer& buffer, const PixelMapping& mapping,
+              std::span<const Segment> segments, PixelBounds& touched);
+    // For when the mapping or the size of the buffer changes.
+    void forget() { slots_.clear(); }
+
+private:
+    // Longer segments are rare and simply walked again.
+    static constexpr std::size_t kMaxPixels = 15;
+    struct Slot {
+        float x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+        QRect touched;
+        std::uint32_t count = kMaxPixels + 1;  // above kMaxPixels: not remembered
+        std::array<std::uint32_t, kMaxPixels> offsets{};
+
+        bool remembers(const Segment& s) const {
+            return count <= kMaxPixels && x1 == s.x1 && y1 == s.y1 && x2 == s.x2 && y2 == s.y2;
+        }
+    };
+    std::vector<Slot> slots_;
+};
 
 }  // namespace plot

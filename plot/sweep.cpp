@@ -61,19 +61,23 @@ void drawSweep(Surface& surface, const FrameSamples& samples, SweepMode mode, Tr
     const QRgb real = draw ? kRealColour : kWhite;
     const QRgb imaginary = draw ? kImaginaryColour : kWhite;
     const QRgb density = draw ? kDensityColour : kWhite;
+    // In sample order, so that where traces cross, the later segment covers the earlier one.
+    std::array<Segment, 3 * kSamplesPerSweep> segments;
+    auto* segment = segments.data();
     for (const field::Sample& s : samples) {
         // The left end is recomputed from this sample's x, not taken from the previous sample.
         const auto left = static_cast<float>(s.x - kSweepStep);
         const auto right = static_cast<float>(s.x);
-        surface.line(left, static_cast<float>(trace.re - kTraceOffset), right,
-                     static_cast<float>(s.re - kTraceOffset), real);
-        surface.line(left, static_cast<float>((trace.im - kTraceOffset) - kImaginaryExtraOffset),
-                     right, static_cast<float>((s.im - kTraceOffset) - kImaginaryExtraOffset),
-                     imaginary);
-        surface.line(left, static_cast<float>(trace.density - kDensityOffset), right,
-                     static_cast<float>(s.density - kDensityOffset), density);
+        *segment++ = {left, static_cast<float>(trace.re - kTraceOffset), right,
+                      static_cast<float>(s.re - kTraceOffset), real};
+        *segment++ = {left, static_cast<float>((trace.im - kTraceOffset) - kImaginaryExtraOffset),
+                      right, static_cast<float>((s.im - kTraceOffset) - kImaginaryExtraOffset),
+                      imaginary};
+        *segment++ = {left, static_cast<float>(trace.density - kDensityOffset), right,
+                      static_cast<float>(s.density - kDensityOffset), density};
         trace = {s.re, s.im, s.density};
     }
+    surface.lines(segments);
     surface.flush();
 }
 

@@ -47,6 +47,7 @@ private slots:
     void farAwayEndPoints();
     void nonFiniteEndPointsDrawNothing();
     void redrawingInWhiteErasesExactly();
+    void memoDrawsWhatTheLinesDraw();
     void mappingPicksTheContainingPixel_data();
     void mappingPicksTheContainingPixel();
 };
@@ -183,6 +184,43 @@ void TstRaster::redrawingInWhiteErasesExactly() {
         drawLine(image, a, b, kPaper);
     }
     QVERIFY(inked(image).empty());
+}
+
+// Batches drawn through the memo, with segments repeated, moved, lengthened past what it keeps
+// and partly outside, give exactly the pixels and bounds of drawing each line.
+void TstRaster::memoDrawsWhatTheLinesDraw() {
+    const plot::PixelMapping mapping(0.0, 0.0, 40.0, 30.0, 40, 30);
+    QImage viaMemo = blank();
+    QImage direct = blank();
+    plot::LineMemo memo;
+    std::vector<plot::Segment> batch;
+    for (int i = 0; i < 200; ++i) {
+        const float x = float(i % 50) - 5.0f;
+        const float y = float((i * 7) % 37) - 3.5f;
+        batch.push_back({x, y, x + 0.9f, y + float(i % 23) - 11.0f, qRgb(i, 0, 0)});
+    }
+    for (int round = 0; round < 4; ++round) {
+        if (round == 2) {
+            for (std::size_t i = 0; i < batch.size(); i += 3) {
+                batch[i].y2 += 1.0f;
+            }
+        }
+        if (round == 3) {
+            memo.forget();
+        }
+        plot::PixelBounds memoBounds;
+        plot::PixelBounds directBounds;
+        for (plot::Segment& s : batch) {
+            s.colour = qRgb(round * 60, s.colour & 0xff, 7);
+        }
+        memo.draw(plot::PixelBuffer::of(viaMemo), mapping, batch, memoBounds);
+        for (const plot::Segment& s : batch) {
+            directBounds.add(drawLine(direct, mapping.toPixel(s.x1, s.y1),
+                                      mapping.toPixel(s.x2, s.y2), s.colour));
+        }
+        QCOMPARE(viaMemo, direct);
+        QCOMPARE(memoBounds.rect(), directBounds.rect());
+    }
 }
 
 void TstRaster::mappingPicksTheContainingPixel_data() {

@@ -1,0 +1,96 @@
+// The cost of the animation's work, from one model evaluation up to a whole unpaced run.
+#include "animation.h"
+#include "field.h"
+#include "plot_surface.h"
+#include "sweep.h"
+
+#include <benchmark/benchmark.h>
+#include <QApplication>
+
+namespace {
+
+constexpr double kWaveNumber = 14.0;
+
+void evaluateOneSample(benchmark::State& state) {
+    double x = -4.4;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(field::evaluate(x, 0.4, kWaveNumber, kWaveNumber / 2));
+        x = x > 10.5 ? -4.4 : x + 0.02;
+    }
+}
+BENCHMARK(evaluateOneSample);
+
+// The floor: the model evaluations of one frame and nothing else.
+void modelOfOneFrame(benchmark::State& state) {
+    plot::FrameSamples samples;
+    double t = 0.0;
+    for (auto _ : state) {
+        plot::sampleSweep(t, kWaveNumber, kWaveNumber / 2, samples);
+        benchmark::DoNotOptimize(samples.data());
+        t = t > 1.3 ? 0.0 : t + 0.005;
+    }
+}
+BENCHMARK(modelOfOneFrame);
+
+// One sweep's drawing alone, its samples computed beforehand.
+void drawingOfOneSweep(benchmark::State& state) {
+    QWidget window;
+    plot::PlotSurface surface({4, 4, 633, 201}, &window);
+    plot::setUp(surface);
+    plot::FrameSamples samples;
+    plot::sampleSweep(0.4, kWaveNumber, kWaveNumber / 2, samples);
+    plot::TraceState trace;
+    bool draw = true;
+    for (auto _ : state) {
+        plot::drawSweep(surface, samples, draw ? plot::SweepMode::Draw : plot::SweepMode::Erase,
+                        trace);
+        draw = !draw;
+    }
+}
+BENCHMARK(drawingOfOneSweep);
+
+// One frame as the animation does it: the erase sweep of the frame before and the draw sweep of
+// the next, into the plot's image, without a screen.
+void frameIntoImage(benchmark::State& state) {
+    QWidget window;
+    plot::PlotSurface surface({4, 4, 633, 201}, &window);
+    plot::setUp(surface);
+    plot::Animation animation(surface);
+    animation.start(kWaveNumber);
+    for (auto _ : state) {
+        if (animation.step(false).outcome == plot::Animation::Outcome::Finished) {
+            animation.start(kWaveNumber);
+        }
+    }
+    benchmark::DoNotOptimize(surface.image().constBits());
+}
+BENCHMARK(frameIntoImage);
+
+// A whole run of 261 frames, as fast as it can go.
+void wholeRun(benchmark::State& state) {
+    QWidget window;
+    plot::PlotSurface surface({4, 4, 633, 201}, &window);
+    plot::Animation animation(surface);
+    for (auto _ : state) {
+        plot::setUp(surface);
+        animation.start(kWaveNumber);
+        while (animation.running()) {
+            animation.step(false);
+        }
+    }
+    benchmark::DoNotOptimize(surface.image().constBits());
+}
+BENCHMARK(wholeRun)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
