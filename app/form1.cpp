@@ -60,6 +60,19 @@ Form1::Form1(QWidget* parent)
     onWindowGrey(label1_);
     text1_->setAlignment(Qt::AlignLeft);
 
+    // The buttons and the check box are named by their captions; the field and the plot are not.
+    text1_->setAccessibleName(label1_->text());
+    text1_->setAccessibleDescription(tr("The wave number k, read when RUN is pressed"));
+    picture2_->setAccessibleName(tr("Wave plot"));
+    picture2_->setAccessibleDescription(
+        tr("The sum of two electron wave packets over the position x: its real part in red, its "
+           "imaginary part in green and its probability density in blue, above a grey baseline. "
+           "While the packets overlap, the density shows interference fringes."));
+    run_->setAccessibleDescription(tr("Starts the animation for the wave number in Wave Num"));
+    check1_->setAccessibleDescription(tr("While checked, the animation holds its current frame"));
+    command3_->setAccessibleDescription(tr("Wipes the plot"));
+    close_->setAccessibleDescription(tr("Ends the program"));
+
     setTabOrder(run_, text1_);
     setTabOrder(text1_, picture2_);
     setTabOrder(picture2_, check1_);

@@ -11,6 +11,8 @@ int main(int argc, char* argv[]) {
         icon.addFile(QStringLiteral(":/icons/%1.png").arg(size), QSize(size, size));
     }
     QApplication::setWindowIcon(icon);
+    // Lets the desktop match the window to the installed menu entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.electronwave.ElectronWave"));
     app::registerFontSubstitutes();
 
     app::Form1 window;

@@ -3,6 +3,7 @@
 #include "palette.h"
 #include "plot_surface.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFontInfo>
 #include <QSignalSpy>
@@ -81,6 +82,8 @@ private slots:
     void captionsFit();
     void closeButtonFont();
     void focusChain();
+    void accessibility_data();
+    void accessibility();
     void resizingMovesNothing();
 
     void runDrawsTheHeldFirstFrame();
@@ -218,6 +221,43 @@ void TstForm1::focusChain() {
     }
     QCOMPARE(chain,
              QStringList({"RUN", "Text1", "Picture2", "Check1", "Command3", "Close", "RUN"}));
+}
+
+void TstForm1::accessibility_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QAccessible::Role>("role");
+    QTest::addColumn<QString>("accessibleName");
+    QTest::addColumn<QStringList>("described");
+    QTest::newRow("RUN") << "RUN" << QAccessible::Button << "RUN" << QStringList{"animation"};
+    QTest::newRow("Label1") << "Label1" << QAccessible::StaticText << "Wave Num" << QStringList{};
+    QTest::newRow("Text1") << "Text1" << QAccessible::EditableText << "Wave Num"
+                           << QStringList{"wave number"};
+    QTest::newRow("Picture2") << "Picture2" << QAccessible::Border << "Wave plot"
+                              << QStringList{"real part in red", "imaginary part in green",
+                                             "density in blue", "grey baseline"};
+    QTest::newRow("Check1") << "Check1" << QAccessible::CheckBox << "START" << QStringList{"holds"};
+    QTest::newRow("Command3") << "Command3" << QAccessible::Button << "CLEAR"
+                              << QStringList{"plot"};
+    QTest::newRow("Close") << "Close" << QAccessible::Button << "CLOSE" << QStringList{"program"};
+}
+
+// What assistive technology is told about each control.
+void TstForm1::accessibility() {
+    QFETCH(QString, name);
+    QFETCH(QAccessible::Role, role);
+    QFETCH(QString, accessibleName);
+    QFETCH(QStringList, described);
+    QAccessibleInterface* control =
+        QAccessible::queryAccessibleInterface(child(*form_, qPrintable(name)));
+    QVERIFY(control && control->isValid());
+    QCOMPARE(control->role(), role);
+    QCOMPARE(control->text(QAccessible::Name), accessibleName);
+    const QString description = control->text(QAccessible::Description);
+    for (const QString& part : described) {
+        QVERIFY2(description.contains(part), qPrintable(description));
+    }
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(form_.get());
+    QVERIFY(window->indexOfChild(control) >= 0);
 }
 
 void TstForm1::resizingMovesNothing() {
