@@ -441,7 +441,7 @@ void TstForm1::uncomputableWaveNumberStopsWithAMessage() {
 void TstForm1::endingTheProgram_data() {
     QTest::addColumn<QString>("state");
     QTest::addColumn<bool>("throughTheFrame");
-    for (const char* state : {"idle", "held", "running", "nested"}) {
+    for (const char* state : {"idle", "held", "running", "nested", "message"}) {
         QTest::addRow("CLOSE %s", state) << state << false;
         QTest::addRow("frame %s", state) << state << true;
     }
@@ -457,6 +457,11 @@ void TstForm1::endingTheProgram() {
     if (state == "nested") {
         QTest::mouseClick(child(*form_, "RUN"), Qt::LeftButton);
     }
+    if (state == "message") {  // a refused RUN inside a held one
+        child<QLineEdit>(*form_, "Text1")->setText("x");
+        QTest::mouseClick(child(*form_, "RUN"), Qt::LeftButton);
+        QVERIFY(openMessage(*form_));
+    }
     if (state == "running" || state == "nested") {
         child<QCheckBox>(*form_, "Check1")->setChecked(false);
     }
@@ -471,6 +476,7 @@ void TstForm1::endingTheProgram() {
     QVERIFY(!form_->isVisible());
     QVERIFY(!form_->animation().running());
     QVERIFY(!form_->clockRunning());
+    QVERIFY(!openMessage(*form_));
     const QImage after = plotImage(*form_).copy();
     QCoreApplication::processEvents();
     QCOMPARE(plotImage(*form_), after);
