@@ -70,7 +70,7 @@ run: build
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 
-.PHONY: install package screenshots
+.PHONY: install package screenshot-deps screenshots
 
 install: build
 	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
@@ -78,8 +78,10 @@ install: build
 package: build
 	cd $(BUILD_DIR) && cpack -G DEB
 
-screenshots: build
-	$(MAKE) deps PACKAGES="$(PACKAGES) $(SCREENSHOT_PACKAGES)"
+screenshot-deps:
+	$(call install-missing,$(SCREENSHOT_PACKAGES))
+
+screenshots: screenshot-deps build
 	tools/screenshots.sh $(BUILD_DIR)/app/electron-wave docs
 
 # One clang build serves the sanitizer tests; the fuzz run has its own, so both can run at once.
