@@ -7,6 +7,7 @@
 #   make check  the whole test suite again, built with clang under ASan, UBSan and LSan
 #   make fuzz   fuzz the Wave Num parser for FUZZ_SECONDS (60 by default)
 #   make lint   clang-tidy and cppcheck over the project's own sources
+#   make bench  benchmarks of the drawing, then the real program measured under Xvfb
 
 BUILD_DIR ?= build
 BUILD_TYPE ?= Release
@@ -32,7 +33,7 @@ LINT_DIRS := field plot app tests fuzz
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
-.PHONY: all deps check-deps lint-deps configure build run test check fuzz lint clean
+.PHONY: bench all deps check-deps lint-deps configure build run test check fuzz lint clean
 
 all: build
 
@@ -83,6 +84,13 @@ screenshot-deps:
 
 screenshots: screenshot-deps build
 	tools/screenshots.sh $(BUILD_DIR)/app/electron-wave docs
+
+# The table goes to the terminal, the figures as JSON into the build directory. The end-to-end
+# measurement runs where Xvfb and xdotool can be installed.
+bench: screenshot-deps build
+	$(BUILD_DIR)/bench/bench_frame --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
+	  --benchmark_out=$(BUILD_DIR)/bench.json --benchmark_out_format=json
+	bench/measure-e2e.sh $(BUILD_DIR)/app/electron-wave $(BUILD_DIR)/bench-e2e.json
 
 # One clang build serves the sanitizer tests; the fuzz run has its own, so both can run at once.
 define configure-sanitized

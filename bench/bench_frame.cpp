@@ -32,22 +32,25 @@ void modelOfOneFrame(benchmark::State& state) {
 }
 BENCHMARK(modelOfOneFrame);
 
-// One sweep's drawing alone, its samples computed beforehand.
-void drawingOfOneSweep(benchmark::State& state) {
+// The drawing of one frame's sweep alone, its samples computed beforehand: a new frame walks
+// every line; the erase sweep of the same frame rewrites the pixels the lines covered.
+void drawSweep(benchmark::State& state) {
     QWidget window;
     plot::PlotSurface surface({4, 4, 633, 201}, &window);
     plot::setUp(surface);
-    plot::FrameSamples samples;
-    plot::sampleSweep(0.4, kWaveNumber, kWaveNumber / 2, samples);
+    std::array<plot::FrameSamples, 2> frames;
+    plot::sampleSweep(0.4, kWaveNumber, kWaveNumber / 2, frames[0]);
+    plot::sampleSweep(0.405, kWaveNumber, kWaveNumber / 2, frames[1]);
     plot::TraceState trace;
-    bool draw = true;
+    const bool erasing = state.range(0) != 0;
+    std::size_t frame = 0;
     for (auto _ : state) {
-        plot::drawSweep(surface, samples, draw ? plot::SweepMode::Draw : plot::SweepMode::Erase,
-                        trace);
-        draw = !draw;
+        plot::drawSweep(surface, frames[frame],
+                        erasing ? plot::SweepMode::Erase : plot::SweepMode::Draw, trace);
+        frame = erasing ? 0 : 1 - frame;
     }
 }
-BENCHMARK(drawingOfOneSweep);
+BENCHMARK(drawSweep)->ArgName("erase")->Arg(0)->Arg(1);
 
 // One frame as the animation does it: the erase sweep of the frame before and the draw sweep of
 // the next, into the plot's image, without a screen.
