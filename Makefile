@@ -116,7 +116,7 @@ fuzz: check-deps
 lint: lint-deps build
 	find $(LINT_DIRS) -name '*.cpp' | xargs -P $(JOBS) -n 1 clang-tidy-14 -p $(BUILD_DIR) --quiet
 	cppcheck --quiet --error-exitcode=1 --enable=warning,style,performance,portability \
-	  --std=c++20 --library=qt --inline-suppr --suppressions-list=.cppcheck-suppressions \
+	  --std=c++20 --library=qt --inline-suppr \
 	  $(addprefix -I ,$(LINT_DIRS)) $(LINT_DIRS)
 
 clean:

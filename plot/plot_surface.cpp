@@ -22,7 +22,8 @@ PlotSurface::PlotSurface(const QRect& geometry, QWidget* parent) : QFrame(parent
                     QImage::Format_RGB32);
     image_.setDevicePixelRatio(ratio);
     image_.fill(kWhite);
-    scale(0.0f, 0.0f, float(logical.width()), float(logical.height()));
+    // Its own mapping, whatever a subclass might make of scale().
+    PlotSurface::scale(0.0f, 0.0f, float(logical.width()), float(logical.height()));
 }
 
 void PlotSurface::scale(float left, float top, float right, float bottom) {

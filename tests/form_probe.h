@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QMessageBox>
 
+#include <algorithm>
 #include <cmath>
 
 namespace probe {
@@ -29,7 +30,7 @@ inline const QImage& plotImage(const app::Form1& form) {
 inline QImage baselineOnly(const QImage& like) {
     QImage image(like.size(), like.format());
     image.fill(kWhite);
-    const int row = int(std::floor((-5.54f - 1.8f) * image.height() / (-6.3f - 1.8f)));
+    const int row = int(std::floor((-5.54f - 1.8f) * float(image.height()) / (-6.3f - 1.8f)));
     for (int x = 0; x < image.width(); ++x) {
         image.setPixel(x, row, kGrey);
     }
@@ -48,12 +49,10 @@ inline bool allWhite(const QImage& image) {
 }
 
 inline QMessageBox* openMessage(const app::Form1& form) {
-    for (QMessageBox* box : form.findChildren<QMessageBox*>()) {
-        if (box->isVisible()) {
-            return box;
-        }
-    }
-    return nullptr;
+    const QList<QMessageBox*> boxes = form.findChildren<QMessageBox*>();
+    const auto open = std::find_if(boxes.begin(), boxes.end(),
+                                   [](const QMessageBox* box) { return box->isVisible(); });
+    return open == boxes.end() ? nullptr : *open;
 }
 
 }  // namespace probe

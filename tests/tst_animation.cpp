@@ -62,7 +62,7 @@ void TstAnimation::runsTwoHundredSixtyOneFrames() {
     QCOMPARE(drawn, 261);
     QVERIFY(lastT <= 1.3 && lastT + 0.005 > 1.3);
     QVERIFY(!animation.running());
-    QCOMPARE(surface.lines.size(), 2 * 261 * kLinesPerSweep);
+    QCOMPARE(surface.lines.size(), std::size_t{2} * 261 * kLinesPerSweep);
     QCOMPARE(animation.step(false).outcome, Outcome::Idle);
 }
 

@@ -11,6 +11,7 @@
 #include <QStyleOptionButton>
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
 
 using app::Form1;
@@ -34,7 +35,7 @@ const QImage& plotImage(const Form1& form) {
 // True when the plot holds the baseline and nothing else.
 bool onlyBaseline(const Form1& form) {
     const QImage& image = plotImage(form);
-    const int baseline = int(std::floor((-5.54f - 1.8f) * image.height() / (-6.3f - 1.8f)));
+    const int baseline = int(std::floor((-5.54f - 1.8f) * float(image.height()) / (-6.3f - 1.8f)));
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
             if (image.pixel(x, y) != (y == baseline ? kGrey : kWhite)) {
@@ -57,12 +58,10 @@ bool allWhite(const QImage& image) {
 }
 
 QMessageBox* openMessage(const Form1& form) {
-    for (QMessageBox* box : form.findChildren<QMessageBox*>()) {
-        if (box->isVisible()) {
-            return box;
-        }
-    }
-    return nullptr;
+    const QList<QMessageBox*> boxes = form.findChildren<QMessageBox*>();
+    const auto open = std::find_if(boxes.begin(), boxes.end(),
+                                   [](const QMessageBox* box) { return box->isVisible(); });
+    return open == boxes.end() ? nullptr : *open;
 }
 
 }  // namespace
@@ -159,7 +158,7 @@ void TstForm1::geometry() {
     QFETCH(QString, name);
     QFETCH(QRect, rect);
     QFETCH(QString, text);
-    QWidget* widget = form_->findChild<QWidget*>(name);
+    auto* widget = form_->findChild<QWidget*>(name);
     QVERIFY(widget);
     QCOMPARE(widget->parentWidget(), form_.get());
     QCOMPARE(widget->geometry(), rect);
@@ -179,7 +178,7 @@ void TstForm1::captionsFit_data() {
 // Each caption fits inside its control with the style's margins.
 void TstForm1::captionsFit() {
     QFETCH(QString, name);
-    QWidget* widget = form_->findChild<QWidget*>(name);
+    auto* widget = form_->findChild<QWidget*>(name);
     const QString text = widget->property("text").toString();
     const QFontMetrics metrics(widget->font());
     const QStyle* style = widget->style();

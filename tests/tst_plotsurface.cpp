@@ -28,11 +28,11 @@ int countColour(const QImage& image, QRgb colour) {
 
 // The column of the image that user coordinate x falls in.
 int column(const QImage& image, double x) {
-    return int(std::floor((float(x) + 4.0f) * image.width() / 13.5));
+    return int(std::floor((float(x) + 4.0f) * float(image.width()) / 13.5f));
 }
 
 int row(const QImage& image, double y) {
-    return int(std::floor((float(y) - 1.8f) * image.height() / (-6.3f - 1.8f)));
+    return int(std::floor((float(y) - 1.8f) * float(image.height()) / (-6.3f - 1.8f)));
 }
 
 // The highest (smallest) row of the given colour in a column, or -1.

@@ -172,9 +172,10 @@ void TstRaster::nonFiniteEndPointsDrawNothing() {
 void TstRaster::redrawingInWhiteErasesExactly() {
     QImage image = blank();
     std::vector<std::pair<QPointF, QPointF>> lines;
+    lines.reserve(60);
     for (int i = 0; i < 60; ++i) {
-        lines.push_back({QPointF((i * 7) % 45 - 3, (i * 11) % 35 - 2),
-                         QPointF((i * 13) % 43 - 1, (i * 5) % 33 - 1)});
+        lines.emplace_back(QPointF((i * 7) % 45 - 3, (i * 11) % 35 - 2),
+                           QPointF((i * 13) % 43 - 1, (i * 5) % 33 - 1));
     }
     for (const auto& [a, b] : lines) {
         drawLine(image, a, b, kInk);
@@ -211,7 +212,7 @@ void TstRaster::memoDrawsWhatTheLinesDraw() {
         plot::PixelBounds memoBounds;
         plot::PixelBounds directBounds;
         for (plot::Segment& s : batch) {
-            s.colour = qRgb(round * 60, s.colour & 0xff, 7);
+            s.colour = qRgb(round * 60, int(s.colour & 0xff), 7);
         }
         memo.draw(plot::PixelBuffer::of(viaMemo), mapping, batch, memoBounds);
         for (const plot::Segment& s : batch) {

@@ -12,6 +12,7 @@
 #include <QTest>
 
 #include <memory>
+#include <numeric>
 #include <optional>
 #include <vector>
 
@@ -44,7 +45,7 @@ public:
     }
 
     // Runs the whole storm; on failure, failure() says where, with the seed to replay it.
-    bool run() {
+    bool play() {
         for (action_ = 0; action_ < kActions;) {
             if (!act()) {
                 return false;
@@ -279,11 +280,9 @@ private:
     bool startChecked() const { return child<QCheckBox>(*form_, "Check1")->isChecked(); }
 
     int pendingFrames() const {
-        int frames = 0;
-        for (const ModelRun& run : model_) {
-            frames += kFramesPerRun - run.frame;
-        }
-        return frames;
+        return std::accumulate(model_.begin(), model_.end(), 0, [](int sum, const ModelRun& r) {
+            return sum + kFramesPerRun - r.frame;
+        });
     }
 
     // The wave number a RUN with this text runs, or nothing when it is refused or its first
@@ -304,13 +303,13 @@ private:
             case 0:
                 return QStringLiteral("abc");
             case 1:
-                return QString();
+                return {};
             case 2:
                 return QStringLiteral("14,5");
             case 3:  // huge but a number
                 return QString(1 + int(random_.bounded(20'000)), u'0') + QStringLiteral("14");
             case 4:  // huge and refused
-                return QString(1 + int(random_.bounded(20'000)), u'x');
+                return {1 + int(random_.bounded(20'000)), u'x'};
             case 5:
                 return QStringLiteral("1e400");
             case 6:  // accepted, but the field is not finite
@@ -377,7 +376,7 @@ void TstStorm::storm_data() {
 void TstStorm::storm() {
     QFETCH(quint32, seed);
     Storm storm(seed);
-    const bool passed = storm.run();
+    const bool passed = storm.play();
     QVERIFY2(passed, qPrintable(storm.failure()));
     QVERIFY(storm.actions() >= kActions);
 }

@@ -84,8 +84,8 @@ void TstSweep::segmentsJoinAndNarrowToFloat() {
         QCOMPARE(l[1].y2, float((s.im - 0.7) - 0.05));
         QCOMPARE(l[2].y2, float(s.density - 5.5));
         if (i > 0) {
-            for (int trace = 0; trace < 3; ++trace) {
-                QCOMPARE(l[trace].y1, surface.lines[3 * (i - 1) + trace].y2);
+            for (int t = 0; t < 3; ++t) {
+                QCOMPARE(l[t].y1, surface.lines[3 * (i - 1) + t].y2);
             }
         }
     }
@@ -122,8 +122,11 @@ void TstSweep::traceStateCarriesAcrossSweeps() {
     RecordingSurface surface;
     TraceState trace;
     plot::sweep(surface, 0.0, 14.0, 7.0, SweepMode::Draw, trace);
-    const RecordedLine lastRe = surface.lines[3 * 745];
-    const RecordedLine lastDensity = surface.lines[3 * 745 + 2];
+    // cppcheck takes the copies below for assignments to surface.lines that reset() overwrites.
+    // cppcheck-suppress redundantAssignment
+    const RecordedLine lastRe = surface.lines[std::size_t{3} * 745];
+    // cppcheck-suppress redundantAssignment
+    const RecordedLine lastDensity = surface.lines[std::size_t{3} * 745 + 2];
     surface.reset();
     plot::sweep(surface, 0.0, 14.0, 7.0, SweepMode::Erase, trace);
     QCOMPARE(surface.lines[0].y1, lastRe.y2);
