@@ -119,16 +119,27 @@ void Form1::report(const plot::Animation::Result& result) {
 }
 
 void Form1::showMessage(const QString& text) {
-    // Not exec(): a nested event loop would let the frame clock and further clicks in.
+    // Not exec(): a nested event loop would let the frame clock and further clicks in. Not modal
+    // either: a modal box would make the window ignore being closed through its frame. Instead
+    // the commands wait for the message, all but CLOSE, which ends the program in any state.
     message_ = new QMessageBox(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, this);
     message_->setAttribute(Qt::WA_DeleteOnClose);
-    message_->setWindowModality(Qt::ApplicationModal);
+    message_->setWindowModality(Qt::NonModal);
+    setCommandsEnabled(false);
     connect(message_, &QMessageBox::finished, this, [this] {
         message_.clear();
+        setCommandsEnabled(true);
         updateClock();
     });
     updateClock();
-    message_->open();
+    message_->show();
+}
+
+void Form1::setCommandsEnabled(bool enabled) {
+    for (QWidget* control : {static_cast<QWidget*>(run_), static_cast<QWidget*>(text1_),
+                             static_cast<QWidget*>(check1_), static_cast<QWidget*>(command3_)}) {
+        control->setEnabled(enabled);
+    }
 }
 
 void Form1::updateClock() {

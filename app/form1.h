@@ -43,6 +43,7 @@ private:
     void clear();
     void report(const plot::Animation::Result& result);
     void showMessage(const QString& text);
+    void setCommandsEnabled(bool enabled);
     void updateClock();
 
     // Created in this order, which is also the order of the window's controls.
