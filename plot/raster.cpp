@@ -152,26 +152,26 @@ QRect walkLine(const PixelBuffer& buffer, Span s, Plot&& plot) {
     // walk ends exactly on the end point, without the division.
     const std::int64_t bEnd =
         last == major ? (xMajor ? y1 : x1) : b0 + sb * ((2 * last * minor + major) / twoMajor);
+    // One step along the major axis; 1 when the minor axis steps too.
+    const auto advance = [&] {
+        offset += stepA;
+        remainder += twoMinor;
+        const std::int64_t carry = remainder >= twoMajor ? 1 : 0;
+        remainder -= carry * twoMajor;
+        offset += carry * stepB;
+        return carry;
+    };
     if (inside(bFirst, limitB) && inside(bEnd, limitB)) {
         for (std::int64_t i = first; i <= last; ++i) {
             plot(offset);
-            offset += stepA;
-            remainder += twoMinor;
-            const std::int64_t carry = remainder >= twoMajor ? 1 : 0;
-            remainder -= carry * twoMajor;
-            offset += carry * stepB;
+            advance();
         }
     } else {
         for (std::int64_t i = first; i <= last; ++i) {
             if (inside(b, limitB)) {
                 plot(offset);
             }
-            offset += stepA;
-            remainder += twoMinor;
-            const std::int64_t carry = remainder >= twoMajor ? 1 : 0;
-            remainder -= carry * twoMajor;
-            offset += carry * stepB;
-            b += carry * sb;
+            b += sb * advance();
         }
     }
 
