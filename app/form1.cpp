@@ -125,10 +125,15 @@ void Form1::showMessage(const QString& text) {
     message_ = new QMessageBox(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, this);
     message_->setAttribute(Qt::WA_DeleteOnClose);
     message_->setWindowModality(Qt::NonModal);
+    // Disabling the focused control moves the focus away; it comes back with the controls.
+    const QPointer<QWidget> focus = focusWidget();
     setCommandsEnabled(false);
-    connect(message_, &QMessageBox::finished, this, [this] {
+    connect(message_, &QMessageBox::finished, this, [this, focus] {
         message_.clear();
         setCommandsEnabled(true);
+        if (focus) {
+            focus->setFocus();
+        }
         updateClock();
     });
     updateClock();

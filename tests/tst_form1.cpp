@@ -415,6 +415,7 @@ void TstForm1::refusedTextShowsAMessage() {
     for (const char* name : {"RUN", "Text1", "Check1", "Command3"}) {
         QVERIFY(child(*form_, name)->isEnabled());
     }
+    QTRY_COMPARE(QApplication::focusWidget(), child(*form_, "RUN"));
 }
 
 void TstForm1::refusalInsideARunPausesTheOuterRun() {
