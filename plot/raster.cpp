@@ -148,32 +148,20 @@ QRect walkLine(const PixelBuffer& buffer, Span s, Plot&& plot) {
     const std::int64_t stepB = sb * strideB;
     std::int64_t offset = (a0 + sa * first) * strideA + b * strideB;
 
-    // b moves monotonically, so both of its ends inside mean every pixel is inside. An unclipped
-    // walk ends exactly on the end point, without the division.
-    const std::int64_t bEnd =
-        last == major ? (xMajor ? y1 : x1) : b0 + sb * ((2 * last * minor + major) / twoMajor);
-    // One step along the major axis; 1 when the minor axis steps too.
-    const auto advance = [&] {
+    for (std::int64_t i = first; i <= last; ++i) {
+        if (inside(b, limitB)) {
+            plot(offset);
+        }
         offset += stepA;
         remainder += twoMinor;
         const std::int64_t carry = remainder >= twoMajor ? 1 : 0;
         remainder -= carry * twoMajor;
         offset += carry * stepB;
-        return carry;
-    };
-    if (inside(bFirst, limitB) && inside(bEnd, limitB)) {
-        for (std::int64_t i = first; i <= last; ++i) {
-            plot(offset);
-            advance();
-        }
-    } else {
-        for (std::int64_t i = first; i <= last; ++i) {
-            if (inside(b, limitB)) {
-                plot(offset);
-            }
-            b += sb * advance();
-        }
+        b += carry * sb;
     }
+    // An unclipped walk ends exactly on the end point, without the division.
+    const std::int64_t bEnd =
+        last == major ? (xMajor ? y1 : x1) : b0 + sb * ((2 * last * minor + major) / twoMajor);
 
     const std::int64_t aFirst = a0 + sa * first;
     const std::int64_t aLast = a0 + sa * last;

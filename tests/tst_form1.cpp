@@ -1,5 +1,6 @@
 #include "fonts.h"
 #include "form1.h"
+#include "form_probe.h"
 #include "palette.h"
 #include "plot_surface.h"
 
@@ -16,55 +17,11 @@
 
 using app::Form1;
 
-namespace {
-
-constexpr QRgb kWhite = qRgb(255, 255, 255);
-constexpr QRgb kGrey = qRgb(128, 128, 128);
-
-template <typename T = QWidget>
-T* child(const QWidget& form, const char* name) {
-    T* widget = form.findChild<T*>(QString::fromLatin1(name));
-    Q_ASSERT(widget);
-    return widget;
-}
-
-const QImage& plotImage(const Form1& form) {
-    return child<plot::PlotSurface>(form, "Picture2")->image();
-}
-
-// True when the plot holds the baseline and nothing else.
-bool onlyBaseline(const Form1& form) {
-    const QImage& image = plotImage(form);
-    const int baseline = int(std::floor((-5.54f - 1.8f) * float(image.height()) / (-6.3f - 1.8f)));
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            if (image.pixel(x, y) != (y == baseline ? kGrey : kWhite)) {
-                return false;
-            }
-        }
-    }
-    return true;
-}
-
-bool allWhite(const QImage& image) {
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            if (image.pixel(x, y) != kWhite) {
-                return false;
-            }
-        }
-    }
-    return true;
-}
-
-QMessageBox* openMessage(const Form1& form) {
-    const QList<QMessageBox*> boxes = form.findChildren<QMessageBox*>();
-    const auto open = std::find_if(boxes.begin(), boxes.end(),
-                                   [](const QMessageBox* box) { return box->isVisible(); });
-    return open == boxes.end() ? nullptr : *open;
-}
-
-}  // namespace
+using probe::allWhite;
+using probe::child;
+using probe::onlyBaseline;
+using probe::openMessage;
+using probe::plotImage;
 
 class TstForm1 : public QObject {
     Q_OBJECT
