@@ -6,7 +6,6 @@ Animation::Result Animation::start(double k) {
     Run& run = runs_.emplace_back();
     run.k = k;
     run.v = k / 2.0;
-    samplesCurrent_ = false;
     return drawFrame(run);
 }
 
@@ -18,11 +17,12 @@ Animation::Result Animation::step(bool held) {
     if (held) {
         return {Outcome::Held, run.k};
     }
-    if (!samplesCurrent_) {
-        sampleSweep(run.t, run.k, run.v, samples_);
+    const Frame shown = run.current();
+    if (sampled_ != shown) {
+        sampleSweep(shown, samples_);
+        sampled_ = shown;
     }
-    drawSweep(surface_, samples_, SweepMode::Erase, run.trace);
-    samplesCurrent_ = false;
+    drawSweep(surface_, shown, samples_, SweepMode::Erase, run.trace);
     run.t += kTimeStep;
     ++run.frame;
     if (run.t > kTimeEnd) {
@@ -35,18 +35,19 @@ Animation::Result Animation::step(bool held) {
 
 void Animation::stop() {
     runs_.clear();
-    samplesCurrent_ = false;
 }
 
 Animation::Result Animation::drawFrame(Run& run) {
-    sampleSweep(run.t, run.k, run.v, samples_);
+    run.frameFrom = run.trace;
+    const Frame frame = run.current();
+    sampleSweep(frame, samples_);
+    sampled_ = frame;
     if (!allFinite(samples_)) {
         const double k = run.k;
         runs_.pop_back();
         return {Outcome::Failed, k};
     }
-    drawSweep(surface_, samples_, SweepMode::Draw, run.trace);
-    samplesCurrent_ = true;
+    drawSweep(surface_, frame, samples_, SweepMode::Draw, run.trace);
     return {Outcome::Drawn, run.k};
 }
 

@@ -6,6 +6,7 @@
 #include "sweep.h"
 
 #include <cstddef>
+#include <optional>
 #include <vector>
 
 namespace plot {
@@ -22,7 +23,10 @@ public:
         double v = 0.0;
         double t = kTimeStart;
         int frame = 0;
-        TraceState trace;
+        TraceState trace;      // carried from sweep to sweep
+        TraceState frameFrom;  // where the draw sweep of the frame at t started
+
+        Frame current() const { return {t, k, v, frameFrom}; }
     };
 
     enum class Outcome {
@@ -57,10 +61,10 @@ private:
 
     Surface& surface_;
     std::vector<Run> runs_;
-    // The samples of the innermost run's current frame, kept for its erase sweep. Only one set
-    // is kept, so that a deep stack of nested runs stays small; an outer run recomputes its own.
+    // The samples of one frame, kept for its erase sweep. Only one set is kept, so that a deep
+    // stack of nested runs stays small; an outer run recomputes its own when it resumes.
     FrameSamples samples_{};
-    bool samplesCurrent_ = false;
+    std::optional<Frame> sampled_;  // the frame samples_ belongs to, if any
 };
 
 }  // namespace plot

@@ -44,9 +44,9 @@ void setUp(Surface& surface) {
     surface.flush();
 }
 
-void sampleSweep(double t, double k, double v, FrameSamples& samples) {
+void sampleSweep(const Frame& frame, FrameSamples& samples) {
     for (std::size_t i = 0; i < kSamplesPerSweep; ++i) {
-        samples[i] = field::evaluate(kPositions[i], t, k, v);
+        samples[i] = field::evaluate(kPositions[i], frame.t, frame.k, frame.v);
     }
 }
 
@@ -56,7 +56,8 @@ bool allFinite(const FrameSamples& samples) {
     });
 }
 
-void drawSweep(Surface& surface, const FrameSamples& samples, SweepMode mode, TraceState& trace) {
+void drawSweep(Surface& surface, const Frame& frame, const FrameSamples& samples, SweepMode mode,
+               TraceState& trace) {
     const bool draw = mode == SweepMode::Draw;
     const QRgb real = draw ? kRealColour : kWhite;
     const QRgb imaginary = draw ? kImaginaryColour : kWhite;
@@ -77,14 +78,18 @@ void drawSweep(Surface& surface, const FrameSamples& samples, SweepMode mode, Tr
                       static_cast<float>(s.density - kDensityOffset), density};
         trace = {s.re, s.im, s.density};
     }
-    surface.lines(segments);
+    if (draw) {
+        surface.draw(frame, segments);
+    } else {
+        surface.erase(frame, segments);
+    }
     surface.flush();
 }
 
-void sweep(Surface& surface, double t, double k, double v, SweepMode mode, TraceState& trace) {
+void sweep(Surface& surface, const Frame& frame, SweepMode mode, TraceState& trace) {
     FrameSamples samples;
-    sampleSweep(t, k, v, samples);
-    drawSweep(surface, samples, mode, trace);
+    sampleSweep(frame, samples);
+    drawSweep(surface, frame, samples, mode, trace);
 }
 
 }  // namespace plot

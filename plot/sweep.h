@@ -3,6 +3,7 @@
 #pragma once
 
 #include "field.h"
+#include "frame.h"
 #include "surface.h"
 
 #include <array>
@@ -27,29 +28,21 @@ inline constexpr std::size_t kSamplesPerSweep = countSweepSamples();
 
 using FrameSamples = std::array<field::Sample, kSamplesPerSweep>;
 
-enum class SweepMode { Draw, Erase };
-
-// The previous sample of the three traces, carried from sample to sample, sweep to sweep and
-// frame to frame within one run; 0 at the start of a run.
-struct TraceState {
-    double re = 0.0;
-    double im = 0.0;
-    double density = 0.0;
-};
-
 // The coordinate system of the plot, and the grey baseline under the density trace.
 void setUp(Surface& surface);
 
-// The field at every sample position of a sweep at time t.
-void sampleSweep(double t, double k, double v, FrameSamples& samples);
+// The field at every sample position of the frame's sweep.
+void sampleSweep(const Frame& frame, FrameSamples& samples);
 bool allFinite(const FrameSamples& samples);
 
-// Joins each sample to the previous one with a segment per trace, in the draw colours or in
-// white, then flushes the surface. The field is pure, so the samples of a draw sweep serve
-// unchanged for the erase sweep at the same time.
-void drawSweep(Surface& surface, const FrameSamples& samples, SweepMode mode, TraceState& trace);
+// Joins each sample of the frame to the previous one with a segment per trace, starting from
+// `trace` and carrying it on, in the draw colours or in white; then flushes the surface. A draw
+// sweep starts from frame.from. The field is pure, so the samples of a draw sweep serve
+// unchanged for the erase sweep of the same frame.
+void drawSweep(Surface& surface, const Frame& frame, const FrameSamples& samples, SweepMode mode,
+               TraceState& trace);
 
-// One whole sweep at time t for wave number k and drift speed v.
-void sweep(Surface& surface, double t, double k, double v, SweepMode mode, TraceState& trace);
+// One whole sweep of the frame, its samples computed on the way.
+void sweep(Surface& surface, const Frame& frame, SweepMode mode, TraceState& trace);
 
 }  // namespace plot

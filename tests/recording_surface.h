@@ -22,6 +22,12 @@ public:
     void line(float x1, float y1, float x2, float y2, QRgb colour) override {
         lines.push_back({x1, y1, x2, y2, colour});
     }
+    void draw(const plot::Frame& /*frame*/, std::span<const plot::Segment> segments) override {
+        record(segments);
+    }
+    void erase(const plot::Frame& /*frame*/, std::span<const plot::Segment> segments) override {
+        record(segments);
+    }
     void clear() override { ++clears; }
     void flush() override { ++flushes; }
 
@@ -31,4 +37,11 @@ public:
     std::vector<RecordedLine> lines;
     int clears = 0;
     int flushes = 0;
+
+private:
+    void record(std::span<const plot::Segment> segments) {
+        for (const plot::Segment& s : segments) {
+            lines.push_back({s.x1, s.y1, s.x2, s.y2, s.colour});
+        }
+    }
 };

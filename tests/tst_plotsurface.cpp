@@ -1,9 +1,18 @@
+#include "animation.h"
 #include "palette.h"
 #include "plot_surface.h"
 #include "sweep.h"
 
+#include <QApplication>
+#include <QBackingStore>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 
+#include <array>
 #include <cmath>
 
 using plot::PlotSurface;
@@ -16,6 +25,58 @@ constexpr QRgb kGrey = qRgb(128, 128, 128);
 constexpr QRgb kRed = qRgb(128, 0, 0);
 constexpr QRgb kGreen = qRgb(0, 128, 0);
 constexpr QRgb kBlue = qRgb(0, 0, 255);
+
+// One screen for each ratio the plot is checked at, side by side, as monitors of different scales
+// are on one desktop.
+constexpr std::array kRatios{1.0, 1.25, 1.5, 1.75, 2.0, 2.25, 2.5, 2.75, 3.0};
+constexpr QRect kPlotGeometry(4, 4, 633, 201);  // where the window puts its plot
+const QColor kWindowGrey(0xE0, 0xE0, 0xE0);
+
+QScreen* screenOf(qreal ratio) {
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    const auto found = std::find_if(screens.begin(), screens.end(), [ratio](const QScreen* s) {
+        return s->devicePixelRatio() == ratio;
+    });
+    Q_ASSERT(found != screens.end());
+    return *found;
+}
+
+// A window holding a plot as the program's window does, on the screen of a ratio.
+struct PlotWindow {
+    explicit PlotWindow(qreal ratio) {
+        QPalette palette = window.palette();
+        palette.setColor(QPalette::Window, kWindowGrey);
+        window.setPalette(palette);
+        window.setAutoFillBackground(true);
+        window.resize(705, 212);
+        moveTo(ratio);
+        window.show();
+    }
+    void moveTo(qreal ratio) { window.move(screenOf(ratio)->geometry().topLeft()); }
+    // The window's pixels as the last paints left them.
+    const QImage& shown() { return *dynamic_cast<QImage*>(window.backingStore()->paintDevice()); }
+
+    QWidget window;
+    PlotSurface* plot = new PlotSurface(kPlotGeometry, &window);
+};
+
+enum class Content { HeldFrame, NestedRun, AfterClear };
+
+// What a run of the program leaves on the plot, none of it with marks of earlier frames.
+void drawContent(Content content, PlotSurface& plot, plot::Animation& animation) {
+    plot::setUp(plot);
+    animation.start(14.0);
+    for (int i = 0; i < 30; ++i) {
+        animation.step(false);
+    }
+    if (content == Content::NestedRun) {
+        plot::setUp(plot);
+        animation.start(20.0);
+    } else if (content == Content::AfterClear) {
+        plot.clear();
+        animation.step(false);
+    }
+}
 
 int countColour(const QImage& image, QRgb colour) {
     int count = 0;
@@ -59,6 +120,10 @@ private slots:
     void eraseLeavesOnlyTheBaseline();
     void clearReturnsToWhiteAndKeepsTheScale();
     void flushRepaintsOnlyWhatChanged();
+    void followsTheScreensRatio_data();
+    void followsTheScreensRatio();
+    void paintedUpToTheFrame_data();
+    void paintedUpToTheFrame();
 };
 
 void TstPlotSurface::startsBlankWhiteInsideItsFrame() {
@@ -91,7 +156,7 @@ void TstPlotSurface::firstFrameShowsTwoPackets() {
     PlotSurface surface({4, 4, 633, 201}, &parent);
     plot::setUp(surface);
     plot::TraceState trace;
-    plot::sweep(surface, 0.0, 14.0, 7.0, SweepMode::Draw, trace);
+    plot::sweep(surface, {0.0, 14.0, 7.0, trace}, SweepMode::Draw, trace);
     const QImage& image = surface.image();
     const double p = 3.1416;
     for (const double centre : {-p, 12 - p}) {
@@ -117,7 +182,7 @@ void TstPlotSurface::densityNeverTouchesTheBaseline() {
     plot::setUp(surface);
     plot::TraceState trace;
     for (double t = 0.0; t <= 1.3; t += 0.1) {
-        plot::sweep(surface, t, 14.0, 7.0, SweepMode::Draw, trace);
+        plot::sweep(surface, {t, 14.0, 7.0, trace}, SweepMode::Draw, trace);
     }
     const QImage& image = surface.image();
     const int baseline = row(image, -5.54);
@@ -146,9 +211,10 @@ void TstPlotSurface::eraseLeavesOnlyTheBaseline() {
     plot::setUp(surface);
     const QImage before = surface.image().copy();
     plot::TraceState trace{0.3, -0.2, 1.1};
-    plot::sweep(surface, t, k, k / 2, SweepMode::Draw, trace);
+    const plot::Frame frame{t, k, k / 2, trace};
+    plot::sweep(surface, frame, SweepMode::Draw, trace);
     QVERIFY(surface.image() != before);
-    plot::sweep(surface, t, k, k / 2, SweepMode::Erase, trace);
+    plot::sweep(surface, frame, SweepMode::Erase, trace);
     QCOMPARE(surface.image(), before);
 }
 
@@ -181,5 +247,138 @@ void TstPlotSurface::flushRepaintsOnlyWhatChanged() {
         kRed);
 }
 
-QTEST_MAIN(TstPlotSurface)
+void TstPlotSurface::followsTheScreensRatio_data() {
+    QTest::addColumn<qreal>("from");
+    QTest::addColumn<qreal>("to");
+    QTest::addColumn<Content>("content");
+    const std::array<std::pair<const char*, Content>, 3> contents{
+        {{"held frame", Content::HeldFrame},
+         {"nested run", Content::NestedRun},
+         {"after clear", Content::AfterClear}}};
+    for (const qreal from : {1.0, 1.25, 1.5, 2.0}) {
+        for (const qreal to : {1.0, 1.25, 1.5, 2.0}) {
+            for (const auto& [name, content] : contents) {
+                if (from != to) {
+                    QTest::addRow("%g to %g, %s", from, to, name) << from << to << content;
+                }
+            }
+        }
+    }
+}
+
+// Moved to a screen of another ratio, the plot shows what it would show had it been drawn there
+// from the start, and goes on as it would have there.
+void TstPlotSurface::followsTheScreensRatio() {
+    QFETCH(qreal, from);
+    QFETCH(qreal, to);
+    QFETCH(Content, content);
+    PlotWindow moved(from);
+    plot::Animation movedRun(*moved.plot);
+    drawContent(content, *moved.plot, movedRun);
+    PlotWindow there(to);
+    plot::Animation thereRun(*there.plot);
+    drawContent(content, *there.plot, thereRun);
+
+    moved.moveTo(to);
+    QCOMPARE(moved.plot->image().devicePixelRatio(), to);
+    QCOMPARE(moved.plot->image(), there.plot->image());
+    // The next erase takes off exactly what the frame drawn again had drawn.
+    movedRun.step(false);
+    thereRun.step(false);
+    QCOMPARE(moved.plot->image(), there.plot->image());
+}
+
+void TstPlotSurface::paintedUpToTheFrame_data() {
+    QTest::addColumn<qreal>("ratio");
+    for (const qreal ratio : kRatios) {
+        QTest::addRow("%g", ratio) << ratio;
+    }
+}
+
+// Frame after frame painted only where it changed, the window shows the plot's image pixel for
+// pixel, in pure colours, white up to the frame on all four sides.
+void TstPlotSurface::paintedUpToTheFrame() {
+    QFETCH(qreal, ratio);
+    PlotWindow window(ratio);
+    QCoreApplication::processEvents();
+    plot::setUp(*window.plot);
+    plot::Animation animation(*window.plot);
+    animation.start(14.0);
+    for (int i = 0; i < 170; ++i) {  // up to where the packets overlap
+        animation.step(false);
+        QCoreApplication::processEvents();
+    }
+    const QImage& image = window.plot->image();
+    QCOMPARE(image.devicePixelRatio(), ratio);
+    for (const QRgb colour : {kWhite, kGrey, kRed, kGreen, kBlue}) {
+        QVERIFY(countColour(image, colour) > 0);
+    }
+    QCOMPARE(countColour(image, kWhite) + countColour(image, kGrey) + countColour(image, kRed) +
+                 countColour(image, kGreen) + countColour(image, kBlue),
+             image.width() * image.height());
+
+    const QImage& shown = window.shown();
+    const QPointF corner =
+        QPointF(window.plot->geometry().topLeft() + window.plot->contentsRect().topLeft()) * ratio;
+    const QRect onScreen(QPoint(int(std::floor(corner.x())), int(std::floor(corner.y()))),
+                         image.size());
+    // The frame may cover the image's outermost device pixels, and nothing else of it.
+    const QRect inner = onScreen.adjusted(1, 1, -1, -1);
+    int differing = 0;
+    for (int y = inner.top(); y <= inner.bottom(); ++y) {
+        for (int x = inner.left(); x <= inner.right(); ++x) {
+            differing += shown.pixel(x, y) != image.pixel(x - onScreen.x(), y - onScreen.y());
+        }
+    }
+    QCOMPARE(differing, 0);
+
+    // Outwards from the middle of each side: white, then the frame, then the window's grey.
+    const QPoint middle = onScreen.center();
+    const std::array<std::pair<QPoint, QPoint>, 4> sides{
+        {{QPoint(onScreen.left(), middle.y()), {-1, 0}},
+         {QPoint(onScreen.right(), middle.y()), {1, 0}},
+         {QPoint(middle.x(), onScreen.top()), {0, -1}},
+         {QPoint(middle.x(), onScreen.bottom()), {0, 1}}}};
+    for (const auto& [start, outwards] : sides) {
+        QPoint p = start;
+        while (shown.pixel(p) == kWhite) {
+            p += outwards;
+        }
+        int frame = 0;
+        for (; shown.pixelColor(p) != kWindowGrey; p += outwards) {
+            QVERIFY2(shown.pixel(p) != kWhite, "white beyond the frame");
+            ++frame;
+        }
+        QVERIFY2(frame >= 1, "no frame between the plot and the window");
+        QVERIFY(frame <= int(std::ceil(ratio)) + 1);
+    }
+}
+
+int main(int argc, char** argv) {
+    // Offscreen screens of every ratio, scaled as QT_SCREEN_SCALE_FACTORS scales a desktop's.
+    QTemporaryDir dir;
+    QJsonArray screens;
+    QStringList factors;
+    for (std::size_t i = 0; i < kRatios.size(); ++i) {
+        const QString name = QStringLiteral("screen%1").arg(i);
+        screens.append(QJsonObject{
+            {"name", name}, {"x", int(i) * 2000}, {"y", 0}, {"width", 2000}, {"height", 1000}});
+        factors << QStringLiteral("%1=%2").arg(name).arg(kRatios[i]);
+    }
+    const QString config = dir.filePath(QStringLiteral("screens.json"));
+    QFile file(config);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(QJsonDocument(
+                       QJsonObject{{"screens", screens}, {"synchronousWindowSystemEvents", true}})
+                       .toJson()) < 0) {
+        return 1;
+    }
+    file.close();
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + config.toLocal8Bit());
+    qputenv("QT_SCREEN_SCALE_FACTORS", factors.join(';').toLocal8Bit());
+
+    QApplication application(argc, argv);
+    TstPlotSurface test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_plotsurface.moc"

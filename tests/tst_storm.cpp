@@ -293,7 +293,7 @@ private:
             return std::nullopt;
         }
         auto samples = std::make_unique<plot::FrameSamples>();
-        plot::sampleSweep(plot::kTimeStart, k.value, k.value / 2.0, *samples);
+        plot::sampleSweep({plot::kTimeStart, k.value, k.value / 2.0, {}}, *samples);
         return plot::allFinite(*samples) ? std::optional(k.value) : std::nullopt;
     }
 

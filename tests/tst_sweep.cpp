@@ -45,7 +45,7 @@ void TstSweep::setUpScalesAndDrawsTheBaseline() {
 void TstSweep::sampleCountAndPositions() {
     QCOMPARE(plot::kSamplesPerSweep, 746u);
     plot::FrameSamples samples;
-    plot::sampleSweep(0.0, 14.0, 7.0, samples);
+    plot::sampleSweep({0.0, 14.0, 7.0, {}}, samples);
     double x = -4.4;
     for (const field::Sample& s : samples) {
         QCOMPARE(s.x, x);
@@ -58,7 +58,7 @@ void TstSweep::sampleCountAndPositions() {
 void TstSweep::firstSweepStartsFromEmptyState() {
     RecordingSurface surface;
     TraceState trace;
-    plot::sweep(surface, 0.0, 14.0, 7.0, SweepMode::Draw, trace);
+    plot::sweep(surface, {0.0, 14.0, 7.0, trace}, SweepMode::Draw, trace);
     QCOMPARE(surface.lines.size(), 3 * 746u);
     for (int i = 0; i < 3; ++i) {
         QCOMPARE(surface.lines[i].x1, float(-4.4 - 0.02));
@@ -72,9 +72,9 @@ void TstSweep::firstSweepStartsFromEmptyState() {
 void TstSweep::segmentsJoinAndNarrowToFloat() {
     RecordingSurface surface;
     TraceState trace;
-    plot::sweep(surface, 0.3, 14.0, 7.0, SweepMode::Draw, trace);
+    plot::sweep(surface, {0.3, 14.0, 7.0, trace}, SweepMode::Draw, trace);
     plot::FrameSamples samples;
-    plot::sampleSweep(0.3, 14.0, 7.0, samples);
+    plot::sampleSweep({0.3, 14.0, 7.0, {}}, samples);
     for (std::size_t i = 0; i < samples.size(); ++i) {
         const field::Sample& s = samples[i];
         const RecordedLine* l = &surface.lines[3 * i];
@@ -109,7 +109,7 @@ void TstSweep::coloursByMode() {
     QFETCH(QRgb, density);
     RecordingSurface surface;
     TraceState trace;
-    plot::sweep(surface, 0.0, 14.0, 7.0, mode, trace);
+    plot::sweep(surface, {0.0, 14.0, 7.0, trace}, mode, trace);
     for (std::size_t i = 0; i < surface.lines.size(); i += 3) {
         QCOMPARE(surface.lines[i].colour, real);
         QCOMPARE(surface.lines[i + 1].colour, imaginary);
@@ -121,14 +121,14 @@ void TstSweep::coloursByMode() {
 void TstSweep::traceStateCarriesAcrossSweeps() {
     RecordingSurface surface;
     TraceState trace;
-    plot::sweep(surface, 0.0, 14.0, 7.0, SweepMode::Draw, trace);
+    plot::sweep(surface, {0.0, 14.0, 7.0, trace}, SweepMode::Draw, trace);
     // cppcheck takes the copies below for assignments to surface.lines that reset() overwrites.
     // cppcheck-suppress redundantAssignment
     const RecordedLine lastRe = surface.lines[std::size_t{3} * 745];
     // cppcheck-suppress redundantAssignment
     const RecordedLine lastDensity = surface.lines[std::size_t{3} * 745 + 2];
     surface.reset();
-    plot::sweep(surface, 0.0, 14.0, 7.0, SweepMode::Erase, trace);
+    plot::sweep(surface, {0.0, 14.0, 7.0, trace}, SweepMode::Erase, trace);
     QCOMPARE(surface.lines[0].y1, lastRe.y2);
     QCOMPARE(surface.lines[2].y1, lastDensity.y2);
 }
@@ -139,8 +139,8 @@ void TstSweep::eraseRetracesTheDrawSweep() {
     RecordingSurface drawn;
     RecordingSurface erased;
     TraceState trace;
-    plot::sweep(drawn, 0.4, 14.0, 7.0, SweepMode::Draw, trace);
-    plot::sweep(erased, 0.4, 14.0, 7.0, SweepMode::Erase, trace);
+    plot::sweep(drawn, {0.4, 14.0, 7.0, trace}, SweepMode::Draw, trace);
+    plot::sweep(erased, {0.4, 14.0, 7.0, trace}, SweepMode::Erase, trace);
     QCOMPARE(erased.lines.size(), drawn.lines.size());
     for (std::size_t i = 3; i < drawn.lines.size(); ++i) {
         QCOMPARE(erased.lines[i].x1, drawn.lines[i].x1);
@@ -156,15 +156,15 @@ void TstSweep::eraseRetracesTheDrawSweep() {
 void TstSweep::oneFlushPerSweep() {
     RecordingSurface surface;
     TraceState trace;
-    plot::sweep(surface, 0.0, 14.0, 7.0, SweepMode::Draw, trace);
+    plot::sweep(surface, {0.0, 14.0, 7.0, trace}, SweepMode::Draw, trace);
     QCOMPARE(surface.flushes, 1);
 }
 
 void TstSweep::nonFiniteSamplesAreDetected() {
     plot::FrameSamples samples;
-    plot::sampleSweep(0.0, 14.0, 7.0, samples);
+    plot::sampleSweep({0.0, 14.0, 7.0, {}}, samples);
     QVERIFY(plot::allFinite(samples));
-    plot::sampleSweep(0.0, 1e308, 5e307, samples);
+    plot::sampleSweep({0.0, 1e308, 5e307, {}}, samples);
     QVERIFY(!plot::allFinite(samples));
 }
 
