@@ -61,13 +61,16 @@ Form1::Form1(QWidget* parent)
     text1_->setAlignment(Qt::AlignLeft);
 
     // The buttons and the check box are named by their captions; the field and the plot are not.
+    // The captions stay as they are in every language, also inside translated sentences.
     text1_->setAccessibleName(label1_->text());
+    //: RUN is the caption of a button, which stays as it is in every language.
     text1_->setAccessibleDescription(tr("The wave number k, read when RUN is pressed"));
     picture2_->setAccessibleName(tr("Wave plot"));
     picture2_->setAccessibleDescription(
         tr("The sum of two electron wave packets over the position x: its real part in red, its "
            "imaginary part in green and its probability density in blue, above a grey baseline. "
            "While the packets overlap, the density shows interference fringes."));
+    //: Wave Num is the caption of the field, which stays as it is in every language.
     run_->setAccessibleDescription(tr("Starts the animation for the wave number in Wave Num"));
     check1_->setAccessibleDescription(tr("While checked, the animation holds its current frame"));
     command3_->setAccessibleDescription(tr("Wipes the plot"));

@@ -1,11 +1,16 @@
 #include "fonts.h"
 #include "form1.h"
+#include "translations.h"
 
 #include <QApplication>
 #include <QIcon>
+#include <QLocale>
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
+    // Before the window is made, so that it is made in the user's language.
+    // cppcheck-suppress unreadVariable ; installed for as long as it lives
+    const app::Translations translations(QLocale::system().uiLanguages());
     QIcon icon;
     for (const int size : {16, 32, 48, 128, 256}) {
         icon.addFile(QStringLiteral(":/icons/%1.png").arg(size), QSize(size, size));

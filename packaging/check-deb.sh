@@ -37,7 +37,8 @@ fi
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "depends: $depends"
 names=$(sed 's/ *([^)]*)//g; s/, */\n/g' <<<"$depends")
-for needed in libqt6core6 libqt6gui6 libqt6widgets6 libstdc++6 fonts-ipafont-gothic; do
+for needed in libqt6core6 libqt6gui6 libqt6widgets6 libstdc++6 fonts-ipafont-gothic \
+    qt6-translations-l10n; do
     grep -Fxq "$needed" <<<"$names" || { echo "missing dependency: $needed"; fail=1; }
 done
 exit $fail

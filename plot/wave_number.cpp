@@ -107,13 +107,17 @@ QString refusalMessage(const QString& text, WaveNumber::Status status) {
         }
         quoted = quoted.left(keep) + QChar(0x2026);
     }
+    //: The second line of every refusal. The examples are read with a decimal point in every
+    //: language.
     const QString accepted = QCoreApplication::translate(
         "WaveNumber", "Type a decimal number such as 14, -3.5 or 1.5e1.");
     switch (status) {
         case WaveNumber::Status::Empty:
+            //: Wave Num is the caption of the field, which stays as it is in every language.
             return QCoreApplication::translate("WaveNumber", "Wave Num is empty.") + "\n" +
                    accepted;
         case WaveNumber::Status::OutOfRange:
+            //: %1 is the refused text, as typed.
             return QCoreApplication::translate("WaveNumber", "Wave Num \"%1\" is out of range.")
                        .arg(quoted) +
                    "\n" + accepted;
@@ -121,6 +125,7 @@ QString refusalMessage(const QString& text, WaveNumber::Status status) {
         case WaveNumber::Status::Accepted:
             break;
     }
+    //: %1 is the refused text, as typed.
     return QCoreApplication::translate("WaveNumber", "Wave Num \"%1\" is not a number.")
                .arg(quoted) +
            "\n" + accepted;
