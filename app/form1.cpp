@@ -5,6 +5,7 @@
 #include "wave_number.h"
 
 #include <QCloseEvent>
+#include <QStyle>
 
 namespace app {
 
@@ -25,10 +26,17 @@ Widget* place(Widget* widget, const char* name, const QRect& geometry) {
     return named(widget, name);
 }
 
-// Paints the control on the window's own grey, so that it shows no rectangle of its own.
+// Paints the control on the window's own grey, so that it shows no rectangle of its own. The grey
+// is fixed and light, so its text takes the colours of the style's light palette, whatever
+// palette a dark desktop theme applies.
 void onWindowGrey(QWidget* widget) {
     QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, kBackground);
+    const QPalette light = widget->style()->standardPalette();
+    for (const QPalette::ColorGroup group :
+         {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        palette.setColor(group, QPalette::Window, kBackground);
+        palette.setColor(group, QPalette::WindowText, light.color(group, QPalette::WindowText));
+    }
     widget->setPalette(palette);
     // Buttons, the check box among them, would otherwise fill with the Button colour.
     widget->setBackgroundRole(QPalette::Window);

@@ -13,6 +13,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 
 using app::Form1;
@@ -41,6 +42,8 @@ private slots:
     void accessibility_data();
     void accessibility();
     void resizingMovesNothing();
+    void captionsReadableOnADarkDesktop_data();
+    void captionsReadableOnADarkDesktop();
 
     void runDrawsTheHeldFirstFrame();
     void uncheckingRunsToTheEnd();
@@ -222,6 +225,46 @@ void TstForm1::resizingMovesNothing() {
     QCOMPARE(child(*form_, "Picture2")->geometry(), QRect(4, 4, 633, 201));
     form_->resize(300, 100);
     QCOMPARE(child(*form_, "RUN")->geometry(), QRect(644, 12, 53, 21));
+}
+
+void TstForm1::captionsReadableOnADarkDesktop_data() {
+    QTest::addColumn<QString>("name");
+    QTest::newRow("Label1") << "Label1";
+    QTest::newRow("Check1") << "Check1";
+}
+
+// A dark desktop theme brings light text, which the captions on the fixed light grey must not
+// take: the darkest pixel of the caption stands out from the grey as black text would.
+void TstForm1::captionsReadableOnADarkDesktop() {
+    QFETCH(QString, name);
+    const QPalette saved = QApplication::palette();
+    QApplication::setPalette(QPalette(QColor(0x30, 0x30, 0x30)));  // light text on dark grey
+    QVERIFY(qGray(QApplication::palette().color(QPalette::WindowText).rgb()) > 200);
+    const Form1 form;
+    auto* widget = form.findChild<QWidget*>(name);
+    QRect caption = widget->rect();
+    if (qobject_cast<QCheckBox*>(widget)) {
+        QStyleOptionButton option;
+        option.initFrom(widget);
+        caption = widget->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, widget);
+    }
+    const QImage image = widget->grab(caption).toImage();
+    QApplication::setPalette(saved);
+    // The luminance of a colour, and the contrast of two, as WCAG defines them.
+    const auto luminance = [](QColor c) {
+        const auto linear = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    double darkest = 1.0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            darkest = std::min(darkest, luminance(image.pixelColor(x, y)));
+        }
+    }
+    const double contrast = (luminance(QColor(0xE0, 0xE0, 0xE0)) + 0.05) / (darkest + 0.05);
+    QVERIFY2(contrast >= 7.0, qPrintable(QString::number(contrast)));
 }
 
 // START begins checked, so RUN draws the t = 0 frame and holds it.
