@@ -54,7 +54,8 @@ Form1::Form1(QWidget* parent)
       picture2_(named(new plot::PlotSurface({4, 4, 633, 201}, this), "Picture2")),
       text1_(place(new QLineEdit(QStringLiteral("14"), this), "Text1", {652, 60, 29, 18})),
       run_(place(new QPushButton(QStringLiteral("RUN"), this), "RUN", {644, 12, 53, 21})),
-      label1_(place(new QLabel(QStringLiteral("Wave Num"), this), "Label1", {640, 44, 57, 17})) {
+      label1_(place(new QLabel(QStringLiteral("Wave Num"), this), "Label1", {640, 44, 57, 17})),
+      animation_(*picture2_) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("電子波自己干渉"));
     resize(kClientSize);
@@ -101,7 +102,7 @@ Form1::Form1(QWidget* parent)
 }
 
 void Form1::tick() {
-    report(animation_.step(check1_->isChecked()));
+    report(animation_.step());
     updateClock();
 }
 
@@ -121,11 +122,11 @@ void Form1::clear() {
     picture2_->clear();
 }
 
-void Form1::report(const plot::Animation::Result& result) {
-    if (result.outcome == plot::Animation::Outcome::Failed) {
+void Form1::report(const std::optional<plot::Animation::Failure>& failure) {
+    if (failure) {
         showMessage(tr("The wave number %1 is too large: the waves cannot be computed, so the "
                        "animation for it has stopped.")
-                        .arg(result.k, 0, 'g', 17));
+                        .arg(failure->k, 0, 'g', 17));
     }
 }
 

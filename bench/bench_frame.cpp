@@ -76,7 +76,8 @@ void frameIntoImage(benchmark::State& state) {
     plot::Animation animation(surface);
     animation.start(kWaveNumber);
     for (auto _ : state) {
-        if (animation.step(false).outcome == plot::Animation::Outcome::Finished) {
+        animation.step();
+        if (!animation.running()) {
             animation.start(kWaveNumber);
         }
     }
@@ -93,7 +94,7 @@ void wholeRun(benchmark::State& state) {
         plot::setUp(surface);
         animation.start(kWaveNumber);
         while (animation.running()) {
-            animation.step(false);
+            animation.step();
         }
     }
     benchmark::DoNotOptimize(surface.image().constBits());

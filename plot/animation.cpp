@@ -2,33 +2,26 @@
 
 namespace plot {
 
-Animation::Result Animation::start(double k) {
+std::optional<Animation::Failure> Animation::start(double k) {
     Run& run = runs_.emplace_back();
-    run.k = k;
-    run.v = k / 2.0;
+    run.frame = {kTimeStart, k, k / 2.0, {}};
     return drawFrame(run);
 }
 
-Animation::Result Animation::step(bool held) {
+std::optional<Animation::Failure> Animation::step() {
     if (runs_.empty()) {
-        return {Outcome::Idle};
+        return std::nullopt;
     }
     Run& run = runs_.back();
-    if (held) {
-        return {Outcome::Held, run.k};
+    if (sampled_ != run.frame) {
+        sampleSweep(run.frame, samples_);
+        sampled_ = run.frame;
     }
-    const Frame shown = run.current();
-    if (sampled_ != shown) {
-        sampleSweep(shown, samples_);
-        sampled_ = shown;
-    }
-    drawSweep(surface_, shown, samples_, SweepMode::Erase, run.trace);
-    run.t += kTimeStep;
-    ++run.frame;
-    if (run.t > kTimeEnd) {
-        const double k = run.k;
+    drawSweep(surface_, run.frame, samples_, SweepMode::Erase, run.trace);
+    run.frame.t += kTimeStep;
+    if (run.frame.t > kTimeEnd) {
         runs_.pop_back();
-        return {Outcome::Finished, k};
+        return std::nullopt;
     }
     return drawFrame(run);
 }
@@ -37,18 +30,17 @@ void Animation::stop() {
     runs_.clear();
 }
 
-Animation::Result Animation::drawFrame(Run& run) {
-    run.frameFrom = run.trace;
-    const Frame frame = run.current();
-    sampleSweep(frame, samples_);
-    sampled_ = frame;
+std::optional<Animation::Failure> Animation::drawFrame(Run& run) {
+    run.frame.from = run.trace;
+    sampleSweep(run.frame, samples_);
+    sampled_ = run.frame;
     if (!allFinite(samples_)) {
-        const double k = run.k;
+        const Failure failure{run.frame.k};
         runs_.pop_back();
-        return {Outcome::Failed, k};
+        return failure;
     }
-    drawSweep(surface_, frame, samples_, SweepMode::Draw, run.trace);
-    return {Outcome::Drawn, run.k};
+    drawSweep(surface_, run.frame, samples_, SweepMode::Draw, run.trace);
+    return std::nullopt;
 }
 
 }  // namespace plot

@@ -1,13 +1,20 @@
 // The animation that RUN starts: a stack of runs, each stepping time through its frames, the
-// innermost one advancing one frame per step of a clock that the caller owns.
+// innermost one advancing one frame per step of a clock that the window owns.
+//
+// The window's states, and what its frame clock does in each:
+//   idle          no run                          clock stopped
+//   running       a run, START unchecked          each tick: step()
+//   held          a run, START checked            clock stopped: the frame stays
+//   message open  a refusal or failure is shown   clock stopped until it is dismissed
 #pragma once
 
 #include "surface.h"
 #include "sweep.h"
 
-#include <cstddef>
 #include <optional>
 #include <vector>
+
+class TestAccess;
 
 namespace plot {
 
@@ -17,47 +24,35 @@ inline constexpr double kTimeStep = 0.005;
 
 class Animation {
 public:
-    // One run: its wave number, drift speed, time and trace state, fixed or carried for its life.
-    struct Run {
+    // A run whose field could not be computed at a frame: it ended there, drawing nothing of
+    // that frame.
+    struct Failure {
         double k = 0.0;
-        double v = 0.0;
-        double t = kTimeStart;
-        int frame = 0;
-        TraceState trace;      // carried from sweep to sweep
-        TraceState frameFrom;  // where the draw sweep of the frame at t started
-
-        Frame current() const { return {t, k, v, frameFrom}; }
-    };
-
-    enum class Outcome {
-        Idle,      // no run
-        Held,      // the innermost run keeps its frame
-        Drawn,     // a frame was drawn
-        Finished,  // the innermost run erased its last frame and ended
-        Failed,    // the field was not finite: that run ended, its failing frame drew nothing
-    };
-    struct Result {
-        Outcome outcome = Outcome::Idle;
-        double k = 0.0;  // the wave number of the run concerned
     };
 
     explicit Animation(Surface& surface) : surface_(surface) {}
 
     // Pushes a run for wave number k and draws its first frame. The caller has set up the
     // coordinate system and the baseline.
-    Result start(double k);
-    // One tick of the frame clock: unless held, the innermost run erases its frame and draws
-    // the next one, or ends after its last.
-    Result step(bool held);
+    std::optional<Failure> start(double k);
+    // The innermost run erases its frame and draws the next one, or ends after its last.
+    std::optional<Failure> step();
     // Drops every run at once, drawing nothing.
     void stop();
 
     bool running() const { return !runs_.empty(); }
-    std::size_t depth() const { return runs_.size(); }
-    const Run* innermost() const { return runs_.empty() ? nullptr : &runs_.back(); }
 
 private:
-    Result drawFrame(Run& run);
+    friend class ::TestAccess;
+
+    // One run: the frame it shows (its time, its fixed k and v, and where the frame's draw
+    // sweep started) and the trace state it carries from sweep to sweep.
+    struct Run {
+        Frame frame;
+        TraceState trace;
+    };
+
+    std::optional<Failure> drawFrame(Run& run);
 
     Surface& surface_;
     std::vector<Run> runs_;

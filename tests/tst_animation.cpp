@@ -5,25 +5,25 @@
 #include <QTest>
 
 using plot::Animation;
-using Outcome = plot::Animation::Outcome;
+using plot::SweepMode;
 
 namespace {
 
 constexpr std::size_t kLinesPerSweep = 3 * plot::kSamplesPerSweep;
+constexpr int kFramesPerRun = 261;
+
+using Sweep = RecordingSurface::Sweep;
 
 bool isErase(const RecordingSurface& surface, std::size_t sweep) {
-    return surface.lines.at(sweep * kLinesPerSweep).colour == plot::kWhite;
+    return surface.sweeps.at(sweep).mode == SweepMode::Erase;
 }
 
-// Steps until the innermost run of the given depth has ended.
-int runToEnd(Animation& animation) {
-    const std::size_t depth = animation.depth();
-    int steps = 0;
-    while (animation.depth() >= depth) {
-        animation.step(false);
-        ++steps;
+// Steps the innermost run, just started, through all its frames: it draws one more than it
+// erases.
+void runToEnd(Animation& animation) {
+    for (int i = 0; i < kFramesPerRun; ++i) {
+        animation.step();
     }
-    return steps;
 }
 
 }  // namespace
@@ -33,8 +33,6 @@ class TstAnimation : public QObject {
 
 private slots:
     void runsTwoHundredSixtyOneFrames();
-    void framesAlternateDrawAndErase();
-    void holdKeepsTheFrame();
     void nestedRunCompletesFirst();
     void traceStateIsCarriedThroughTheRun();
     void nonFiniteFieldStopsTheRunBeforeDrawing_data();
@@ -43,84 +41,59 @@ private slots:
     void thousandNestedRuns();
 };
 
+// Each frame is drawn, then erased by retracing it in white, then the time advances; the run
+// ends after erasing the last frame not beyond the end time.
 void TstAnimation::runsTwoHundredSixtyOneFrames() {
     RecordingSurface surface;
     Animation animation(surface);
-    QCOMPARE(animation.start(14.0).outcome, Outcome::Drawn);
-    QCOMPARE(animation.innermost()->v, 7.0);
-    int drawn = 1;
-    double lastT = 0.0;
-    for (;;) {
-        lastT = animation.innermost()->t;
-        const Animation::Result result = animation.step(false);
-        if (result.outcome == Outcome::Finished) {
-            break;
+    QVERIFY(!animation.start(14.0));
+    while (animation.running()) {
+        QVERIFY(!animation.step());
+    }
+    QCOMPARE(surface.sweeps.size(), std::size_t{2} * kFramesPerRun);
+    double t = plot::kTimeStart;
+    for (std::size_t i = 0; i < surface.sweeps.size(); i += 2) {
+        const Sweep& draw = surface.sweeps[i];
+        const Sweep& erase = surface.sweeps[i + 1];
+        QCOMPARE(draw.mode, SweepMode::Draw);
+        QCOMPARE(erase.mode, SweepMode::Erase);
+        QCOMPARE(erase.frame, draw.frame);
+        QCOMPARE(draw.frame.t, t);
+        QCOMPARE(draw.frame.k, 14.0);
+        QCOMPARE(draw.frame.v, 7.0);
+        for (std::size_t j = 3; j < kLinesPerSweep; ++j) {
+            QCOMPARE(surface.lines[(i + 1) * kLinesPerSweep + j].y2,
+                     surface.lines[i * kLinesPerSweep + j].y2);
         }
-        QCOMPARE(result.outcome, Outcome::Drawn);
-        ++drawn;
+        t += plot::kTimeStep;
     }
-    QCOMPARE(drawn, 261);
-    QVERIFY(lastT <= 1.3 && lastT + 0.005 > 1.3);
-    QVERIFY(!animation.running());
-    QCOMPARE(surface.lines.size(), std::size_t{2} * 261 * kLinesPerSweep);
-    QCOMPARE(animation.step(false).outcome, Outcome::Idle);
+    QVERIFY(surface.sweeps.back().frame.t <= plot::kTimeEnd && t > plot::kTimeEnd);
+    animation.step();
+    QCOMPARE(surface.sweeps.size(), std::size_t{2} * kFramesPerRun);
 }
 
-void TstAnimation::framesAlternateDrawAndErase() {
-    RecordingSurface surface;
-    Animation animation(surface);
-    animation.start(14.0);
-    for (int i = 0; i < 5; ++i) {
-        animation.step(false);
-    }
-    QCOMPARE(surface.lines.size(), 11 * kLinesPerSweep);
-    for (std::size_t sweep = 0; sweep < 11; ++sweep) {
-        QCOMPARE(isErase(surface, sweep), sweep % 2 == 1);
-    }
-    // Each erase retraces the frame drawn just before it.
-    const std::size_t drawStart = 2 * kLinesPerSweep;
-    const std::size_t eraseStart = 3 * kLinesPerSweep;
-    for (std::size_t i = 3; i < kLinesPerSweep; ++i) {
-        QCOMPARE(surface.lines[eraseStart + i].y2, surface.lines[drawStart + i].y2);
-    }
-}
-
-void TstAnimation::holdKeepsTheFrame() {
-    RecordingSurface surface;
-    Animation animation(surface);
-    animation.start(14.0);
-    for (int i = 0; i < 50; ++i) {
-        QCOMPARE(animation.step(true).outcome, Outcome::Held);
-    }
-    QCOMPARE(surface.lines.size(), kLinesPerSweep);
-    QCOMPARE(animation.innermost()->t, 0.0);
-    animation.step(false);
-    QCOMPARE(animation.innermost()->t, 0.005);
-    QCOMPARE(animation.innermost()->frame, 1);
-}
-
-// A run started while another is held runs all its frames; then the outer run erases its held
+// A run started in the middle of another runs all its frames; then the outer run erases its
 // frame and goes on with its own wave number and time.
 void TstAnimation::nestedRunCompletesFirst() {
     RecordingSurface surface;
     Animation animation(surface);
     animation.start(14.0);
     for (int i = 0; i < 10; ++i) {
-        animation.step(false);
+        animation.step();
     }
-    const double outerT = animation.innermost()->t;
-    animation.step(true);
-    QCOMPARE(animation.start(20.0).outcome, Outcome::Drawn);
-    QCOMPARE(animation.depth(), 2u);
-    QCOMPARE(animation.innermost()->k, 20.0);
-    QCOMPARE(runToEnd(animation), 261);
-    QCOMPARE(animation.depth(), 1u);
-    QCOMPARE(animation.innermost()->k, 14.0);
-    QCOMPARE(animation.innermost()->t, outerT);
-    const std::size_t before = surface.lines.size();
-    animation.step(false);
-    QVERIFY(isErase(surface, before / kLinesPerSweep));
-    QCOMPARE(animation.innermost()->t, outerT + 0.005);
+    const plot::Frame outer = surface.sweeps.back().frame;
+    const std::size_t before = surface.sweeps.size();
+    animation.start(20.0);
+    runToEnd(animation);
+    QCOMPARE(surface.sweeps.size(), before + 2 * kFramesPerRun);
+    for (std::size_t i = before; i < surface.sweeps.size(); ++i) {
+        QCOMPARE(surface.sweeps[i].frame.k, 20.0);
+    }
+    animation.step();
+    QVERIFY(isErase(surface, surface.sweeps.size() - 2));
+    QCOMPARE(surface.sweeps[surface.sweeps.size() - 2].frame, outer);
+    QCOMPARE(surface.sweeps.back().frame.t, outer.t + plot::kTimeStep);
+    QCOMPARE(surface.sweeps.back().frame.k, 14.0);
 }
 
 // The first segment of each sweep starts from the last sample of the sweep before it.
@@ -128,8 +101,8 @@ void TstAnimation::traceStateIsCarriedThroughTheRun() {
     RecordingSurface surface;
     Animation animation(surface);
     animation.start(14.0);
-    animation.step(false);
-    animation.step(false);
+    animation.step();
+    animation.step();
     for (std::size_t sweep = 1; sweep < 5; ++sweep) {
         const RecordedLine& first = surface.lines[sweep * kLinesPerSweep];
         const RecordedLine& previousLast = surface.lines[sweep * kLinesPerSweep - 3];
@@ -146,18 +119,21 @@ void TstAnimation::nonFiniteFieldStopsTheRunBeforeDrawing_data() {
     QTest::newRow("negative") << -1e308;
 }
 
+// The failing run ends without drawing; the run it was started in goes on.
 void TstAnimation::nonFiniteFieldStopsTheRunBeforeDrawing() {
     QFETCH(double, k);
     RecordingSurface surface;
     Animation animation(surface);
     animation.start(14.0);
-    const std::size_t before = surface.lines.size();
-    const Animation::Result result = animation.start(k);
-    QCOMPARE(result.outcome, Outcome::Failed);
-    QCOMPARE(result.k, k);
-    QCOMPARE(surface.lines.size(), before);
-    QCOMPARE(animation.depth(), 1u);
-    QCOMPARE(animation.innermost()->k, 14.0);
+    const std::size_t before = surface.sweeps.size();
+    const std::optional<Animation::Failure> failure = animation.start(k);
+    QVERIFY(failure);
+    QCOMPARE(failure->k, k);
+    QCOMPARE(surface.sweeps.size(), before);
+    QVERIFY(animation.running());
+    animation.step();
+    QVERIFY(isErase(surface, before));
+    QCOMPARE(surface.sweeps[before].frame.k, 14.0);
 }
 
 void TstAnimation::stopDropsEveryRun() {
@@ -168,7 +144,7 @@ void TstAnimation::stopDropsEveryRun() {
     const std::size_t before = surface.lines.size();
     animation.stop();
     QVERIFY(!animation.running());
-    QCOMPARE(animation.step(false).outcome, Outcome::Idle);
+    animation.step();
     QCOMPARE(surface.lines.size(), before);
 }
 
@@ -179,15 +155,17 @@ void TstAnimation::thousandNestedRuns() {
     Animation animation(surface);
     for (int i = 0; i < 1000; ++i) {
         animation.start(14.0 + i);
-        animation.step(true);
     }
-    QCOMPARE(animation.depth(), 1000u);
     for (int i = 999; i >= 997; --i) {
-        QCOMPARE(animation.innermost()->k, 14.0 + i);
-        surface.lines.clear();
-        QCOMPARE(runToEnd(animation), 261);
-        QCOMPARE(animation.depth(), std::size_t(i));
+        surface.reset();
+        runToEnd(animation);
+        QCOMPARE(surface.sweeps.size(), std::size_t{2} * kFramesPerRun - 1);
+        QCOMPARE(surface.sweeps.front().frame.t, plot::kTimeStart);
+        for (const Sweep& sweep : surface.sweeps) {
+            QCOMPARE(sweep.frame.k, 14.0 + i);
+        }
     }
+    QVERIFY(animation.running());
     animation.stop();
     QVERIFY(!animation.running());
 }

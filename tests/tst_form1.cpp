@@ -3,6 +3,7 @@
 #include "form_probe.h"
 #include "palette.h"
 #include "plot_surface.h"
+#include "test_access.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -87,8 +88,8 @@ void TstForm1::initialState() {
     QVERIFY(child<QCheckBox>(form, "Check1")->isChecked());
     QVERIFY(allWhite(plotImage(form)));
     QCOMPARE(QApplication::focusWidget(), child(form, "RUN"));
-    QVERIFY(!form.animation().running());
-    QVERIFY(!form.clockRunning());
+    QVERIFY(TestAccess::runs(form).empty());
+    QVERIFY(!TestAccess::clockRunning(form));
     QCOMPARE(child<QLabel>(form, "Label1")->focusPolicy(), Qt::NoFocus);
     for (const char* name : {"Check1", "Label1"}) {
         QCOMPARE(child(form, name)->palette().color(QPalette::Window), QColor(0xE0, 0xE0, 0xE0));
@@ -270,10 +271,10 @@ void TstForm1::captionsReadableOnADarkDesktop() {
 // START begins checked, so RUN draws the t = 0 frame and holds it.
 void TstForm1::runDrawsTheHeldFirstFrame() {
     QTest::mouseClick(child(*form_, "RUN"), Qt::LeftButton);
-    QCOMPARE(form_->animation().depth(), 1u);
-    QCOMPARE(form_->animation().innermost()->k, 14.0);
-    QCOMPARE(form_->animation().innermost()->t, 0.0);
-    QVERIFY(!form_->clockRunning());
+    QCOMPARE(TestAccess::runs(*form_).size(), 1u);
+    QCOMPARE(TestAccess::runs(*form_).back().k, 14.0);
+    QCOMPARE(TestAccess::runs(*form_).back().t, 0.0);
+    QVERIFY(!TestAccess::clockRunning(*form_));
     QVERIFY(!onlyBaseline(*form_));
     const QImage& image = plotImage(*form_);
     int blue = 0;
@@ -283,22 +284,22 @@ void TstForm1::runDrawsTheHeldFirstFrame() {
         }
     }
     QVERIFY(blue > 600);
-    form_->tick();
-    QCOMPARE(form_->animation().innermost()->t, 0.0);
+    TestAccess::tick(*form_);
+    QCOMPARE(TestAccess::runs(*form_).back().t, 0.0);
 }
 
 void TstForm1::uncheckingRunsToTheEnd() {
     QTest::mouseClick(child(*form_, "RUN"), Qt::LeftButton);
     QTest::mouseClick(child(*form_, "Check1"), Qt::LeftButton);
     QVERIFY(!child<QCheckBox>(*form_, "Check1")->isChecked());
-    QVERIFY(form_->clockRunning());
+    QVERIFY(TestAccess::clockRunning(*form_));
     int ticks = 0;
-    while (form_->animation().running()) {
-        form_->tick();
+    while (!TestAccess::runs(*form_).empty()) {
+        TestAccess::tick(*form_);
         ++ticks;
     }
     QCOMPARE(ticks, 261);
-    QVERIFY(!form_->clockRunning());
+    QVERIFY(!TestAccess::clockRunning(*form_));
     QVERIFY(onlyBaseline(*form_));
 }
 
@@ -307,17 +308,18 @@ void TstForm1::checkingHoldsAndStopsTheClock() {
     QTest::mouseClick(child(*form_, "RUN"), Qt::LeftButton);
     check->setFocus();
     QTest::keyClick(check, Qt::Key_Space);
-    QVERIFY(form_->clockRunning());
+    QVERIFY(TestAccess::clockRunning(*form_));
     for (int i = 0; i < 30; ++i) {
-        form_->tick();
+        TestAccess::tick(*form_);
     }
     QTest::keyClick(check, Qt::Key_Space);
     QVERIFY(check->isChecked());
-    QVERIFY(!form_->clockRunning());
+    QVERIFY(!TestAccess::clockRunning(*form_));
     const QImage held = plotImage(*form_).copy();
-    form_->tick();
+    const plot::Frame shown = TestAccess::runs(*form_).back();
+    TestAccess::tick(*form_);
     QCOMPARE(plotImage(*form_), held);
-    QCOMPARE(form_->animation().innermost()->frame, 30);
+    QCOMPARE(TestAccess::runs(*form_).back(), shown);
 }
 
 void TstForm1::editsDuringARunAreIgnored() {
@@ -327,25 +329,26 @@ void TstForm1::editsDuringARunAreIgnored() {
     QTest::keyClicks(text, "20");
     child<QCheckBox>(*form_, "Check1")->setChecked(false);
     for (int i = 0; i < 5; ++i) {
-        form_->tick();
+        TestAccess::tick(*form_);
     }
-    QCOMPARE(form_->animation().innermost()->k, 14.0);
-    QCOMPARE(form_->animation().innermost()->v, 7.0);
+    QCOMPARE(TestAccess::runs(*form_).back().k, 14.0);
+    QCOMPARE(TestAccess::runs(*form_).back().v, 7.0);
 }
 
 void TstForm1::clearWipesMidRunAndTheRunGoesOn() {
     QTest::mouseClick(child(*form_, "RUN"), Qt::LeftButton);
     child<QCheckBox>(*form_, "Check1")->setChecked(false);
     for (int i = 0; i < 10; ++i) {
-        form_->tick();
+        TestAccess::tick(*form_);
     }
+    const plot::Frame shown = TestAccess::runs(*form_).back();
     QTest::mouseClick(child(*form_, "Command3"), Qt::LeftButton);
     QVERIFY(allWhite(plotImage(*form_)));
-    QCOMPARE(form_->animation().innermost()->frame, 10);
+    QCOMPARE(TestAccess::runs(*form_).back(), shown);
     QVERIFY(child<QCheckBox>(*form_, "Check1")->isChecked() == false);
     QCOMPARE(child<QLineEdit>(*form_, "Text1")->text(), QStringLiteral("14"));
-    while (form_->animation().running()) {
-        form_->tick();
+    while (!TestAccess::runs(*form_).empty()) {
+        TestAccess::tick(*form_);
     }
     // Later frames were drawn and erased on the cleared surface, with no baseline.
     QVERIFY(allWhite(plotImage(*form_)));
@@ -354,7 +357,7 @@ void TstForm1::clearWipesMidRunAndTheRunGoesOn() {
 void TstForm1::clearBeforeRunKeepsItBlank() {
     QTest::mouseClick(child(*form_, "Command3"), Qt::LeftButton);
     QVERIFY(allWhite(plotImage(*form_)));
-    QVERIFY(!form_->animation().running());
+    QVERIFY(TestAccess::runs(*form_).empty());
 }
 
 void TstForm1::nestedRunThroughRealClicks() {
@@ -363,17 +366,17 @@ void TstForm1::nestedRunThroughRealClicks() {
     QTest::mouseClick(run, Qt::LeftButton);
     text->setText("20");
     QTest::mouseClick(run, Qt::LeftButton);
-    QCOMPARE(form_->animation().depth(), 2u);
-    QCOMPARE(form_->animation().innermost()->k, 20.0);
+    QCOMPARE(TestAccess::runs(*form_).size(), 2u);
+    QCOMPARE(TestAccess::runs(*form_).back().k, 20.0);
     child<QCheckBox>(*form_, "Check1")->setChecked(false);
     for (int i = 0; i < 261; ++i) {
-        form_->tick();
+        TestAccess::tick(*form_);
     }
-    QCOMPARE(form_->animation().depth(), 1u);
-    QCOMPARE(form_->animation().innermost()->k, 14.0);
-    QCOMPARE(form_->animation().innermost()->t, 0.0);
-    while (form_->animation().running()) {
-        form_->tick();
+    QCOMPARE(TestAccess::runs(*form_).size(), 1u);
+    QCOMPARE(TestAccess::runs(*form_).back().k, 14.0);
+    QCOMPARE(TestAccess::runs(*form_).back().t, 0.0);
+    while (!TestAccess::runs(*form_).empty()) {
+        TestAccess::tick(*form_);
     }
     QVERIFY(onlyBaseline(*form_));
 }
@@ -407,7 +410,7 @@ void TstForm1::refusedTextShowsAMessage() {
         QVERIFY(!child(*form_, name)->isEnabled());
     }
     QVERIFY(child(*form_, "Close")->isEnabled());
-    QVERIFY(!form_->animation().running());
+    QVERIFY(TestAccess::runs(*form_).empty());
     QVERIFY(onlyBaseline(*form_));
     QTest::keyClick(box, Qt::Key_Return);
     QTRY_VERIFY(!openMessage(*form_));
@@ -421,17 +424,18 @@ void TstForm1::refusedTextShowsAMessage() {
 void TstForm1::refusalInsideARunPausesTheOuterRun() {
     QTest::mouseClick(child(*form_, "RUN"), Qt::LeftButton);
     child<QCheckBox>(*form_, "Check1")->setChecked(false);
-    form_->tick();
-    QVERIFY(form_->clockRunning());
+    TestAccess::tick(*form_);
+    QVERIFY(TestAccess::clockRunning(*form_));
+    const plot::Frame shown = TestAccess::runs(*form_).back();
     child<QLineEdit>(*form_, "Text1")->setText("x");
     QTest::mouseClick(child(*form_, "RUN"), Qt::LeftButton);
     QMessageBox* box = openMessage(*form_);
     QVERIFY(box);
-    QVERIFY(!form_->clockRunning());
-    QCOMPARE(form_->animation().depth(), 1u);
+    QVERIFY(!TestAccess::clockRunning(*form_));
+    QCOMPARE(TestAccess::runs(*form_).size(), 1u);
     box->accept();
-    QVERIFY(form_->clockRunning());
-    QCOMPARE(form_->animation().innermost()->frame, 1);
+    QVERIFY(TestAccess::clockRunning(*form_));
+    QCOMPARE(TestAccess::runs(*form_).back(), shown);
 }
 
 void TstForm1::uncomputableWaveNumberStopsWithAMessage() {
@@ -440,7 +444,7 @@ void TstForm1::uncomputableWaveNumberStopsWithAMessage() {
     QMessageBox* box = openMessage(*form_);
     QVERIFY(box);
     QVERIFY2(box->text().contains("too large"), qPrintable(box->text()));
-    QVERIFY(!form_->animation().running());
+    QVERIFY(TestAccess::runs(*form_).empty());
     QVERIFY(onlyBaseline(*form_));
     box->accept();
 }
@@ -481,8 +485,8 @@ void TstForm1::endingTheProgram() {
     });
     QCOMPARE(QApplication::exec(), 0);
     QVERIFY(!form_->isVisible());
-    QVERIFY(!form_->animation().running());
-    QVERIFY(!form_->clockRunning());
+    QVERIFY(TestAccess::runs(*form_).empty());
+    QVERIFY(!TestAccess::clockRunning(*form_));
     QVERIFY(!openMessage(*form_));
     const QImage after = plotImage(*form_).copy();
     QCoreApplication::processEvents();

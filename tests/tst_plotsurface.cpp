@@ -67,14 +67,14 @@ void drawContent(Content content, PlotSurface& plot, plot::Animation& animation)
     plot::setUp(plot);
     animation.start(14.0);
     for (int i = 0; i < 30; ++i) {
-        animation.step(false);
+        animation.step();
     }
     if (content == Content::NestedRun) {
         plot::setUp(plot);
         animation.start(20.0);
     } else if (content == Content::AfterClear) {
         plot.clear();
-        animation.step(false);
+        animation.step();
     }
 }
 
@@ -283,8 +283,8 @@ void TstPlotSurface::followsTheScreensRatio() {
     QCOMPARE(moved.plot->image().devicePixelRatio(), to);
     QCOMPARE(moved.plot->image(), there.plot->image());
     // The next erase takes off exactly what the frame drawn again had drawn.
-    movedRun.step(false);
-    thereRun.step(false);
+    movedRun.step();
+    thereRun.step();
     QCOMPARE(moved.plot->image(), there.plot->image());
 }
 
@@ -305,7 +305,7 @@ void TstPlotSurface::paintedUpToTheFrame() {
     plot::Animation animation(*window.plot);
     animation.start(14.0);
     for (int i = 0; i < 170; ++i) {  // up to where the packets overlap
-        animation.step(false);
+        animation.step();
         QCoreApplication::processEvents();
     }
     const QImage& image = window.plot->image();

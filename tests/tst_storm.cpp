@@ -4,6 +4,7 @@
 #include "form1.h"
 #include "form_probe.h"
 #include "sweep.h"
+#include "test_access.h"
 #include "wave_number.h"
 
 #include <QCheckBox>
@@ -33,6 +34,7 @@ constexpr int kNestsPerStorm = 1;
 struct ModelRun {
     double k = 0.0;
     int frame = 0;
+    double t = plot::kTimeStart;
 };
 
 class Storm {
@@ -107,10 +109,13 @@ private:
 
     void tick() {
         describe(QStringLiteral("tick"));
-        form_->tick();
-        if (!model_.empty() && !startChecked()) {
+        TestAccess::tick(*form_);
+        // The clock runs while there is a run, START is unchecked and no message is open.
+        if (!model_.empty() && !startChecked() && probe::openMessage(*form_) == nullptr) {
             plotChanged_ = true;
-            if (++model_.back().frame == kFramesPerRun) {
+            ModelRun& run = model_.back();
+            run.t += plot::kTimeStep;
+            if (++run.frame == kFramesPerRun) {
                 model_.pop_back();
             }
         }
@@ -181,13 +186,13 @@ private:
         }
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         if (!expect(!form_->isVisible(), "the window to be closed") ||
-            !expect(!form_->animation().running(), "no run to be left") ||
-            !expect(!form_->clockRunning(), "the frame clock to be stopped") ||
+            !expect(TestAccess::runs(*form_).empty(), "no run to be left") ||
+            !expect(!TestAccess::clockRunning(*form_), "the frame clock to be stopped") ||
             !expect(probe::openMessage(*form_) == nullptr, "no message to be left open")) {
             return false;
         }
         const QImage before = probe::plotImage(*form_).copy();
-        form_->tick();
+        TestAccess::tick(*form_);
         if (!expect(probe::plotImage(*form_) == before, "nothing to be drawn after closing")) {
             return false;
         }
@@ -199,26 +204,26 @@ private:
     bool finish() {
         describe(QStringLiteral("finish"));
         setStart(false);
-        while (form_->animation().running()) {
+        while (!TestAccess::runs(*form_).empty()) {
             dismissMessage();
             tick();
             if (!check()) {
                 return false;
             }
         }
-        return expect(!form_->clockRunning(), "the frame clock to stop with the last run");
+        return expect(!TestAccess::clockRunning(*form_),
+                      "the frame clock to stop with the last run");
     }
 
     // The invariants after every action.
     bool check() {
-        const plot::Animation& animation = form_->animation();
-        if (!expect(animation.depth() == model_.size(),
-                    "the stack to hold the runs not finished")) {
+        const std::vector<plot::Frame> runs = TestAccess::runs(*form_);
+        if (!expect(runs.size() == model_.size(), "the stack to hold the runs not finished")) {
             return false;
         }
         if (!model_.empty()) {
-            const plot::Animation::Run* run = animation.innermost();
-            if (!expect(run->k == model_.back().k && run->frame == model_.back().frame,
+            const plot::Frame& run = runs.back();
+            if (!expect(run.k == model_.back().k && run.t == model_.back().t,
                         "the innermost run to be the last one started, at its frame")) {
                 return false;
             }
@@ -252,7 +257,7 @@ private:
                            .arg(seed_)
                            .arg(action_)
                            .arg(lastAction_, QString::fromLatin1(what))
-                           .arg(form_->animation().depth())
+                           .arg(TestAccess::runs(*form_).size())
                            .arg(model_.size());
         }
         return condition;
