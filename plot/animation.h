@@ -22,6 +22,17 @@ inline constexpr double kTimeStart = 0.0;
 inline constexpr double kTimeEnd = 1.3;
 inline constexpr double kTimeStep = 0.005;
 
+// The frames of a run, by repeated addition as the run steps through them; the rounding of that
+// addition decides the count, so it is counted the same way.
+constexpr int countFramesPerRun() {
+    int count = 0;
+    for (double t = kTimeStart; t <= kTimeEnd; t += kTimeStep) {
+        ++count;
+    }
+    return count;
+}
+inline constexpr int kFramesPerRun = countFramesPerRun();
+
 class Animation {
 public:
     // A run whose field could not be computed at a frame: it ended there, drawing nothing of

@@ -1,29 +1,11 @@
 #include "sweep.h"
 
-#include "palette.h"
-
 #include <algorithm>
 #include <cmath>
 
 namespace plot {
 
 namespace {
-
-constexpr float kLeft = -4.0f;
-constexpr float kTop = 1.8f;
-constexpr float kRight = 9.5f;
-constexpr float kBottom = -6.3f;
-
-constexpr double kBaselineY = -5.54;
-constexpr QRgb kBaselineColour = qbColor(8);
-
-constexpr double kTraceOffset = 0.7;
-constexpr double kImaginaryExtraOffset = 0.05;
-constexpr double kDensityOffset = 5.5;
-
-constexpr QRgb kRealColour = qbColor(4);
-constexpr QRgb kImaginaryColour = qbColor(2);
-constexpr QRgb kDensityColour = qbColor(9);
 
 constexpr std::array<double, kSamplesPerSweep> kPositions = [] {
     std::array<double, kSamplesPerSweep> positions{};
@@ -38,9 +20,9 @@ constexpr std::array<double, kSamplesPerSweep> kPositions = [] {
 }  // namespace
 
 void setUp(Surface& surface) {
-    surface.scale(kLeft, kTop, kRight, kBottom);
+    surface.scale(kPlotLeft, kPlotTop, kPlotRight, kPlotBottom);
     const auto y = static_cast<float>(kBaselineY);
-    surface.line(kLeft, y, kRight, y, kBaselineColour);
+    surface.line(kPlotLeft, y, kPlotRight, y, kBaselineColour);
     surface.flush();
 }
 

@@ -4,12 +4,33 @@
 
 #include "field.h"
 #include "frame.h"
+#include "palette.h"
 #include "surface.h"
 
 #include <array>
 #include <cstddef>
 
 namespace plot {
+
+// The user coordinates of the plot's edges: x grows to the right, y upwards.
+inline constexpr float kPlotLeft = -4.0f;
+inline constexpr float kPlotTop = 1.8f;
+inline constexpr float kPlotRight = 9.5f;
+inline constexpr float kPlotBottom = -6.3f;
+
+// The grey baseline, just under where the density trace lies at zero.
+inline constexpr double kBaselineY = -5.54;
+inline constexpr QRgb kBaselineColour = qbColor(8);
+
+// Where the traces lie: re and im less the trace offset, im a little lower still, and the
+// density less its own offset.
+inline constexpr double kTraceOffset = 0.7;
+inline constexpr double kImaginaryExtraOffset = 0.05;
+inline constexpr double kDensityOffset = 5.5;
+
+inline constexpr QRgb kRealColour = qbColor(4);
+inline constexpr QRgb kImaginaryColour = qbColor(2);
+inline constexpr QRgb kDensityColour = qbColor(9);
 
 inline constexpr double kSweepStart = -4.4;
 inline constexpr double kSweepEnd = 10.5;

@@ -10,7 +10,7 @@ using plot::SweepMode;
 namespace {
 
 constexpr std::size_t kLinesPerSweep = 3 * plot::kSamplesPerSweep;
-constexpr int kFramesPerRun = 261;
+using plot::kFramesPerRun;
 
 using Sweep = RecordingSurface::Sweep;
 
@@ -50,6 +50,7 @@ void TstAnimation::runsTwoHundredSixtyOneFrames() {
     while (animation.running()) {
         QVERIFY(!animation.step());
     }
+    QCOMPARE(kFramesPerRun, 261);
     QCOMPARE(surface.sweeps.size(), std::size_t{2} * kFramesPerRun);
     double t = plot::kTimeStart;
     for (std::size_t i = 0; i < surface.sweeps.size(); i += 2) {

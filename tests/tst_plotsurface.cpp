@@ -20,11 +20,11 @@ using plot::SweepMode;
 
 namespace {
 
-constexpr QRgb kWhite = qRgb(255, 255, 255);
-constexpr QRgb kGrey = qRgb(128, 128, 128);
-constexpr QRgb kRed = qRgb(128, 0, 0);
-constexpr QRgb kGreen = qRgb(0, 128, 0);
-constexpr QRgb kBlue = qRgb(0, 0, 255);
+using plot::kWhite;
+constexpr QRgb kGrey = plot::kBaselineColour;
+constexpr QRgb kRed = plot::kRealColour;
+constexpr QRgb kGreen = plot::kImaginaryColour;
+constexpr QRgb kBlue = plot::kDensityColour;
 
 // One screen for each ratio the plot is checked at, side by side, as monitors of different scales
 // are on one desktop.
@@ -87,13 +87,18 @@ int countColour(const QImage& image, QRgb colour) {
     return count;
 }
 
-// The column of the image that user coordinate x falls in.
+// The image pixel that user coordinates fall in, narrowed to float as the sweep hands them on.
+plot::PixelMapping mapping(const QImage& image) {
+    return {plot::kPlotLeft,   plot::kPlotTop, plot::kPlotRight,
+            plot::kPlotBottom, image.width(),  image.height()};
+}
+
 int column(const QImage& image, double x) {
-    return int(std::floor((float(x) + 4.0f) * float(image.width()) / 13.5f));
+    return int(mapping(image).column(float(x)));
 }
 
 int row(const QImage& image, double y) {
-    return int(std::floor((float(y) - 1.8f) * float(image.height()) / (-6.3f - 1.8f)));
+    return int(mapping(image).row(float(y)));
 }
 
 // The highest (smallest) row of the given colour in a column, or -1.
@@ -128,8 +133,8 @@ private slots:
 
 void TstPlotSurface::startsBlankWhiteInsideItsFrame() {
     QWidget parent;
-    PlotSurface surface({4, 4, 633, 201}, &parent);
-    QCOMPARE(surface.geometry(), QRect(4, 4, 633, 201));
+    PlotSurface surface(kPlotGeometry, &parent);
+    QCOMPARE(surface.geometry(), kPlotGeometry);
     QVERIFY(surface.frameWidth() > 0);
     QCOMPARE(surface.image().size(), surface.contentsRect().size() * surface.devicePixelRatioF());
     QCOMPARE(surface.image().format(), QImage::Format_RGB32);
@@ -139,32 +144,32 @@ void TstPlotSurface::startsBlankWhiteInsideItsFrame() {
 
 void TstPlotSurface::baselineSpansTheWidth() {
     QWidget parent;
-    PlotSurface surface({4, 4, 633, 201}, &parent);
+    PlotSurface surface(kPlotGeometry, &parent);
     plot::setUp(surface);
     const QImage& image = surface.image();
-    const int baseline = row(image, -5.54);
+    const int baseline = row(image, plot::kBaselineY);
     QCOMPARE(countColour(image, kGrey), image.width());
     for (int x = 0; x < image.width(); ++x) {
         QCOMPARE(image.pixel(x, baseline), kGrey);
     }
-    QVERIFY(row(image, -5.5) < baseline);
+    QVERIFY(row(image, -plot::kDensityOffset) < baseline);
 }
 
 // t = 0, k = 14: density bumps of 0.7 at x = -P and x = 12 - P, flat between them.
 void TstPlotSurface::firstFrameShowsTwoPackets() {
     QWidget parent;
-    PlotSurface surface({4, 4, 633, 201}, &parent);
+    PlotSurface surface(kPlotGeometry, &parent);
     plot::setUp(surface);
     plot::TraceState trace;
     plot::sweep(surface, {0.0, 14.0, 7.0, trace}, SweepMode::Draw, trace);
     const QImage& image = surface.image();
-    const double p = 3.1416;
+    const double p = field::FieldParameters::offset;
     for (const double centre : {-p, 12 - p}) {
         const int peak = topmost(image, column(image, centre), kBlue);
         QVERIFY(std::abs(peak - row(image, 0.7 - 5.5)) <= 1);
     }
     const double middle = 6 - p;
-    QCOMPARE(topmost(image, column(image, middle), kBlue), row(image, -5.5));
+    QCOMPARE(topmost(image, column(image, middle), kBlue), row(image, -plot::kDensityOffset));
     QCOMPARE(topmost(image, column(image, middle), kRed), row(image, -0.7));
     QVERIFY(std::abs(topmost(image, column(image, middle), kGreen) - row(image, -0.75)) <= 1);
     // Inside the first envelope the real and imaginary traces swing up and down.
@@ -178,14 +183,14 @@ void TstPlotSurface::firstFrameShowsTwoPackets() {
 
 void TstPlotSurface::densityNeverTouchesTheBaseline() {
     QWidget parent;
-    PlotSurface surface({4, 4, 633, 201}, &parent);
+    PlotSurface surface(kPlotGeometry, &parent);
     plot::setUp(surface);
     plot::TraceState trace;
     for (double t = 0.0; t <= 1.3; t += 0.1) {
         plot::sweep(surface, {t, 14.0, 7.0, trace}, SweepMode::Draw, trace);
     }
     const QImage& image = surface.image();
-    const int baseline = row(image, -5.54);
+    const int baseline = row(image, plot::kBaselineY);
     for (int x = 0; x < image.width(); ++x) {
         QCOMPARE(image.pixel(x, baseline), kGrey);
     }
@@ -207,7 +212,7 @@ void TstPlotSurface::eraseLeavesOnlyTheBaseline() {
     QFETCH(double, k);
     QFETCH(double, t);
     QWidget parent;
-    PlotSurface surface({4, 4, 633, 201}, &parent);
+    PlotSurface surface(kPlotGeometry, &parent);
     plot::setUp(surface);
     const QImage before = surface.image().copy();
     plot::TraceState trace{0.3, -0.2, 1.1};
@@ -220,17 +225,18 @@ void TstPlotSurface::eraseLeavesOnlyTheBaseline() {
 
 void TstPlotSurface::clearReturnsToWhiteAndKeepsTheScale() {
     QWidget parent;
-    PlotSurface surface({4, 4, 633, 201}, &parent);
+    PlotSurface surface(kPlotGeometry, &parent);
     plot::setUp(surface);
     surface.clear();
     const QImage& image = surface.image();
     QCOMPARE(countColour(image, kWhite), image.width() * image.height());
-    surface.line(-4.0f, -5.54f, 9.5f, -5.54f, kGrey);
-    QCOMPARE(image.pixel(0, row(image, -5.54)), kGrey);
+    const auto y = float(plot::kBaselineY);
+    surface.line(plot::kPlotLeft, y, plot::kPlotRight, y, kGrey);
+    QCOMPARE(image.pixel(0, row(image, plot::kBaselineY)), kGrey);
 }
 
 void TstPlotSurface::flushRepaintsOnlyWhatChanged() {
-    PlotSurface surface({0, 0, 633, 201}, nullptr);
+    PlotSurface surface(QRect(QPoint(0, 0), kPlotGeometry.size()), nullptr);
     surface.show();
     QVERIFY(QTest::qWaitForWindowExposed(&surface));
     plot::setUp(surface);
