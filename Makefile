@@ -13,8 +13,9 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= Release
 JOBS ?= $(shell nproc)
 
-PACKAGES := cmake g++ make qt6-base-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n \
-	libbenchmark-dev fonts-ipafont-gothic desktop-file-utils appstream dpkg-dev file
+PACKAGES := cmake g++ make qt6-base-dev qt6-wayland qt6-tools-dev qt6-l10n-tools \
+	qt6-translations-l10n libbenchmark-dev fonts-ipafont-gothic desktop-file-utils appstream \
+	dpkg-dev file
 SCREENSHOT_PACKAGES := xvfb openbox xdotool imagemagick
 PREFIX ?= /usr/local
 # The sanitizer and fuzz builds need clang and its runtimes (libFuzzer among them).

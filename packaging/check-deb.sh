@@ -38,7 +38,7 @@ depends=$(dpkg-deb -f "$deb" Depends)
 echo "depends: $depends"
 names=$(sed 's/ *([^)]*)//g; s/, */\n/g' <<<"$depends")
 for needed in libqt6core6 libqt6gui6 libqt6widgets6 libstdc++6 fonts-ipafont-gothic \
-    qt6-translations-l10n; do
+    qt6-translations-l10n qt6-wayland; do
     grep -Fxq "$needed" <<<"$names" || { echo "missing dependency: $needed"; fail=1; }
 done
 exit $fail
