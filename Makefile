@@ -16,10 +16,12 @@ JOBS ?= $(shell nproc)
 PACKAGES := cmake g++ make qt6-base-dev qt6-wayland qt6-tools-dev qt6-l10n-tools \
 	qt6-translations-l10n libbenchmark-dev fonts-ipafont-gothic desktop-file-utils appstream \
 	dpkg-dev file
+# The window's tests run a second time on Wayland, under a headless Weston of their own.
+TEST_PACKAGES := $(PACKAGES) weston
 SCREENSHOT_PACKAGES := xvfb openbox xdotool imagemagick
 PREFIX ?= /usr/local
 # The sanitizer and fuzz builds need clang and its runtimes (libFuzzer among them).
-CHECK_PACKAGES := $(PACKAGES) clang-14 libclang-rt-14-dev
+CHECK_PACKAGES := $(TEST_PACKAGES) clang-14 libclang-rt-14-dev
 LINT_PACKAGES := $(PACKAGES) clang-tidy-14 cppcheck
 
 ASAN_DIR ?= build-asan
@@ -34,7 +36,7 @@ LINT_DIRS := field plot app tests fuzz
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
-.PHONY: bench all deps check-deps lint-deps configure build run test check fuzz lint clean
+.PHONY: bench all deps test-deps check-deps lint-deps configure build run test check fuzz lint clean
 
 all: build
 
@@ -54,6 +56,9 @@ endef
 deps:
 	$(call install-missing,$(PACKAGES))
 
+test-deps:
+	$(call install-missing,$(TEST_PACKAGES))
+
 check-deps:
 	$(call install-missing,$(CHECK_PACKAGES))
 
@@ -69,7 +74,7 @@ build: configure
 run: build
 	./$(BUILD_DIR)/app/electron-wave
 
-test: build
+test: test-deps build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 
 .PHONY: install package screenshot-deps screenshots

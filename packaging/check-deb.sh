@@ -41,4 +41,6 @@ for needed in libqt6core6 libqt6gui6 libqt6widgets6 libstdc++6 fonts-ipafont-got
     qt6-translations-l10n qt6-wayland; do
     grep -Fxq "$needed" <<<"$names" || { echo "missing dependency: $needed"; fail=1; }
 done
+# Only the tests need a compositor.
+grep -Fxq weston <<<"$names" && { echo "the program does not need weston"; fail=1; }
 exit $fail
