@@ -23,11 +23,14 @@ constexpr char16_t kFullWidthFirst = 0xFF01;
 constexpr char16_t kFullWidthLast = 0xFF5E;
 constexpr char16_t kFullWidthShift = 0xFEE0;
 constexpr char16_t kIdeographicSpace = 0x3000;
+constexpr char16_t kMinusSign = 0x2212;
 
-// The plain text a Wave Num text stands for: full-width forms replaced by their ASCII
-// equivalents and blanks around it dropped; nothing when any other non-ASCII character is left.
+// The plain text a Wave Num text stands for: full-width forms and minus signs replaced by their
+// ASCII equivalents and blanks around it dropped; nothing when any other non-ASCII character is
+// left.
 std::optional<std::string> plainEquivalent(const QString& text) {
     QString plain = text;
+    plain.replace(QChar(kMinusSign), QChar(u'-'));
     for (QChar& c : plain) {
         if (c.unicode() >= kFullWidthFirst && c.unicode() <= kFullWidthLast) {
             c = QChar(char16_t(c.unicode() - kFullWidthShift));
@@ -83,6 +86,41 @@ bool isPlainDecimal(std::string_view s) {
     return state == Integer || state == Fraction || state == Exponent;
 }
 
+// Whether a plain decimal that from_chars finds out of range is too large rather than too small.
+// Written as 0.DDD x 10^n with a first D that is not zero, the number is at least 1 exactly when
+// n >= 1, and every number out of range is far from 1 on one side or the other.
+bool tooLarge(std::string_view number) {
+    const std::size_t e = number.find_first_of("eE");
+    std::string digits;
+    std::optional<std::int64_t> point;
+    for (const char c : number.substr(0, e)) {
+        if (c == '.') {
+            point = std::int64_t(digits.size());
+        } else if (c >= '0' && c <= '9') {
+            digits.push_back(c);
+        }
+    }
+    const std::size_t lead = digits.find_first_not_of('0');
+    if (lead == std::string::npos) {
+        std::abort();  // zero is never out of range
+    }
+    const std::int64_t n = point.value_or(std::int64_t(digits.size())) - std::int64_t(lead);
+    if (e == std::string_view::npos) {
+        return n >= 1;
+    }
+    std::string_view exponent = number.substr(e + 1);
+    if (exponent.front() == '+') {
+        exponent.remove_prefix(1);
+    }
+    std::int64_t written = 0;
+    const auto [end, error] =
+        std::from_chars(exponent.data(), exponent.data() + exponent.size(), written);
+    if (error == std::errc::result_out_of_range) {
+        return exponent.front() != '-';  // beyond any number of digits in a text
+    }
+    return written >= 1 - n;
+}
+
 plot::WaveNumber expectedReading(const QString& text) {
     const std::optional<std::string> plain = plainEquivalent(text);
     if (!plain) {
@@ -101,7 +139,10 @@ plot::WaveNumber expectedReading(const QString& text) {
     double value = 0.0;
     const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
     if (error == std::errc::result_out_of_range) {
-        return {Status::OutOfRange};
+        if (tooLarge(digits)) {
+            return {Status::OutOfRange};
+        }
+        return {Status::Accepted, std::copysign(0.0, digits.front() == '-' ? -1.0 : 1.0)};
     }
     if (error != std::errc() || end != digits.data() + digits.size()) {
         std::abort();  // the grammar above let through what from_chars does not read
@@ -147,6 +188,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     // The forms the parser adds read exactly as their plain equivalents.
     check(sameReading(plot::parseWaveNumber(toFullWidth(text)), reading));
+    QString typeset = text;
+    check(sameReading(plot::parseWaveNumber(typeset.replace(u'-', QChar(kMinusSign))), reading));
     check(sameReading(
         plot::parseWaveNumber(QStringLiteral("\u3000\t ") + text + QStringLiteral(" \u3000")),
         reading));

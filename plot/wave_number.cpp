@@ -2,8 +2,10 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -50,19 +52,54 @@ bool isPlainDecimal(std::string_view s) {
     return i == s.size();
 }
 
-// Full-width forms become the ASCII characters they stand for. Only these: compatibility
-// normalisation would also turn superscripts, circled digits and the like into digits.
+// Full-width forms and the minus sign of typeset text become the ASCII characters they stand
+// for. Only these: compatibility normalisation would also turn superscripts, circled digits and
+// the like into digits.
 QString plainForms(const QString& text) {
     constexpr char16_t kFirst = 0xFF01;  // full-width '!'
     constexpr char16_t kLast = 0xFF5E;   // full-width '~'
     constexpr char16_t kShift = 0xFF01 - u'!';
+    constexpr char16_t kMinusSign = 0x2212;
     QString plain = text;
     for (QChar& c : plain) {
         if (c.unicode() >= kFirst && c.unicode() <= kLast) {
             c = QChar(char16_t(c.unicode() - kShift));
+        } else if (c.unicode() == kMinusSign) {
+            c = QChar(u'-');
         }
     }
     return plain;
+}
+
+// Whether a plain decimal that is out of range for a double is too large rather than too small:
+// whether its first significant digit stands at or above the units place. Out of range, the
+// number is either above 1e308 or below 1e-323, so this decides it however the digits and the
+// exponent share the magnitude. The written exponent saturates far beyond any position a digit
+// of a text in memory can have, so that it cannot overflow.
+bool isTooLarge(std::string_view s) {
+    constexpr std::int64_t kSaturated = 1'000'000'000'000'000;
+    const std::size_t e = std::min(s.find_first_of("eE"), s.size());
+    const std::string_view mantissa = s.substr(0, e);
+    const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
+    const std::size_t first = mantissa.find_first_of("123456789");
+    if (first == std::string_view::npos) {
+        return false;  // zero is never out of range
+    }
+    std::int64_t exponent =
+        first < point ? std::int64_t(point - first - 1) : -std::int64_t(first - point);
+    if (e < s.size()) {
+        std::size_t i = e + 1;
+        const bool negative = s[i] == '-';
+        if (s[i] == '+' || s[i] == '-') {
+            ++i;
+        }
+        std::int64_t written = 0;
+        for (; i < s.size() && written < kSaturated; ++i) {
+            written = written * 10 + (s[i] - '0');
+        }
+        exponent += negative ? -written : written;
+    }
+    return exponent >= 0;
 }
 
 }  // namespace
@@ -89,7 +126,14 @@ WaveNumber parseWaveNumber(const QString& text) {
         ascii.front() == '+' ? std::string_view(ascii).substr(1) : std::string_view(ascii);
     double value = 0.0;
     const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (error == std::errc::result_out_of_range || !std::isfinite(value)) {
+    if (error == std::errc::result_out_of_range) {
+        if (isTooLarge(digits)) {
+            return {Status::OutOfRange};
+        }
+        // Too small: the nearest double is a zero (from_chars gives subnormals as values).
+        return {Status::Accepted, ascii.front() == '-' ? -0.0 : 0.0};
+    }
+    if (!std::isfinite(value)) {
         return {Status::OutOfRange};
     }
     if (error != std::errc() || end != digits.data() + digits.size()) {

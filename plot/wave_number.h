@@ -15,8 +15,10 @@ struct WaveNumber {
 };
 
 // Accepts an optional sign, digits with an optional fraction and an optional exponent, with
-// blanks around them; full-width forms count as their plain equivalents. Independent of the
-// locale: the decimal separator is always the point.
+// blanks around them; full-width forms and the minus sign U+2212 count as their plain
+// equivalents. A number too small for a double reads as the nearest one, a signed zero or a
+// subnormal; only one too large is out of range. Independent of the locale: the decimal
+// separator is always the point.
 WaveNumber parseWaveNumber(const QString& text);
 
 // A sentence for the user that quotes the refused text, shortened when long.

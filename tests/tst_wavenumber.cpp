@@ -42,6 +42,18 @@ void TstWaveNumber::accepted_data() {
     QTest::newRow("ideographic space") << QStringLiteral("\u3000１４\u3000") << 14.0;
     QTest::newRow("large") << "1e300" << 1e300;
     QTest::newRow("leading zeros") << "0014" << 14.0;
+    QTest::newRow("minus sign") << QStringLiteral("\u221214") << -14.0;
+    QTest::newRow("minus sign in the exponent") << QStringLiteral("25e\u22121") << 2.5;
+    // Too small for a double: the nearest one, with the sign kept.
+    QTest::newRow("too small") << "1e-400" << 0.0;
+    QTest::newRow("too small negative") << "-1e-400" << -0.0;
+    QTest::newRow("rounds to zero") << "2e-324" << 0.0;
+    QTest::newRow("rounds to a subnormal") << "2.5e-324" << 4.9e-324;
+    QTest::newRow("huge negative exponent") << "1e-99999999999999999999" << 0.0;
+    QTest::newRow("many zeros, then a large exponent")
+        << "0." + QString(400, '0') + "1e300" << 1e-101;
+    QTest::newRow("many digits, then a negative exponent")
+        << "1" + QString(400, '0') + "e-800" << 0.0;
 }
 
 void TstWaveNumber::accepted() {
@@ -50,6 +62,7 @@ void TstWaveNumber::accepted() {
     const plot::WaveNumber k = parseWaveNumber(text);
     QVERIFY(k.accepted());
     QCOMPARE(k.value, value);
+    QCOMPARE(std::signbit(k.value), std::signbit(value));
 }
 
 void TstWaveNumber::refused_data() {
@@ -75,6 +88,9 @@ void TstWaveNumber::refused_data() {
     QTest::newRow("circled digits") << QStringLiteral("①④") << Status::NotANumber;
     QTest::newRow("too large") << "1e400" << Status::OutOfRange;
     QTest::newRow("too large negative") << "-1e400" << Status::OutOfRange;
+    QTest::newRow("huge exponent") << "1e99999999999999999999" << Status::OutOfRange;
+    QTest::newRow("many digits, then a negative exponent")
+        << "1" + QString(400, '0') + "e-10" << Status::OutOfRange;
 }
 
 void TstWaveNumber::refused() {
