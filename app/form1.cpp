@@ -47,13 +47,13 @@ void onWindowGrey(QWidget* widget) {
 
 Form1::Form1(QWidget* parent)
     : QWidget(parent),
-      close_(place(new QPushButton(QStringLiteral("CLOSE"), this), "Close", {640, 156, 65, 33})),
+      close_(place(new CommandButton(QStringLiteral("CLOSE"), this), "Close", {640, 156, 65, 33})),
       command3_(
-          place(new QPushButton(QStringLiteral("CLEAR"), this), "Command3", {644, 120, 53, 21})),
+          place(new CommandButton(QStringLiteral("CLEAR"), this), "Command3", {644, 120, 53, 21})),
       check1_(place(new QCheckBox(QStringLiteral("START"), this), "Check1", {636, 92, 61, 20})),
       picture2_(named(new plot::PlotSurface({4, 4, 633, 201}, this), "Picture2")),
       text1_(place(new QLineEdit(QStringLiteral("14"), this), "Text1", {652, 60, 29, 18})),
-      run_(place(new QPushButton(QStringLiteral("RUN"), this), "RUN", {644, 12, 53, 21})),
+      run_(place(new CommandButton(QStringLiteral("RUN"), this), "RUN", {644, 12, 53, 21})),
       label1_(place(new QLabel(QStringLiteral("Wave Num"), this), "Label1", {640, 44, 57, 17})),
       animation_(*picture2_) {
     setObjectName(QStringLiteral("Form1"));
@@ -95,9 +95,9 @@ Form1::Form1(QWidget* parent)
     clock_.setTimerType(Qt::PreciseTimer);
     clock_.setInterval(kFramePeriod);
     connect(&clock_, &QTimer::timeout, this, &Form1::tick);
-    connect(run_, &QPushButton::clicked, this, &Form1::run);
-    connect(command3_, &QPushButton::clicked, this, &Form1::clear);
-    connect(close_, &QPushButton::clicked, this, &QWidget::close);
+    connect(run_, &CommandButton::clicked, this, &Form1::run);
+    connect(command3_, &CommandButton::clicked, this, &Form1::clear);
+    connect(close_, &CommandButton::clicked, this, &QWidget::close);
     connect(check1_, &QCheckBox::toggled, this, &Form1::updateClock);
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "animation.h"
+#include "command_button.h"
 #include "plot_surface.h"
 
 #include <QCheckBox>
@@ -10,7 +11,6 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
-#include <QPushButton>
 #include <QTimer>
 #include <QWidget>
 
@@ -45,12 +45,12 @@ private:
     void updateClock();
 
     // Created in this order, which is also the order of the window's controls.
-    QPushButton* close_;
-    QPushButton* command3_;
+    CommandButton* close_;
+    CommandButton* command3_;
     QCheckBox* check1_;
     plot::PlotSurface* picture2_;
     QLineEdit* text1_;
-    QPushButton* run_;
+    CommandButton* run_;
     QLabel* label1_;
 
     // Draws on picture2_, so it comes after it, here and in the constructor; -Wuninitialized

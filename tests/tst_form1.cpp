@@ -45,6 +45,8 @@ private slots:
     void resizingMovesNothing();
     void captionsReadableOnADarkDesktop_data();
     void captionsReadableOnADarkDesktop();
+    void enterPressesTheFocusedButton_data();
+    void enterPressesTheFocusedButton();
 
     void runDrawsTheHeldFirstFrame();
     void uncheckingRunsToTheEnd();
@@ -276,6 +278,36 @@ void TstForm1::captionsReadableOnADarkDesktop() {
     }
     const double contrast = (luminance(QColor(0xE0, 0xE0, 0xE0)) + 0.05) / (darkest + 0.05);
     QVERIFY2(contrast >= 7.0, qPrintable(QString::number(contrast)));
+}
+
+void TstForm1::enterPressesTheFocusedButton_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<Qt::Key>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    for (const char* button : {"RUN", "Command3", "Close"}) {
+        QTest::addRow("Return on %s", button)
+            << button << Qt::Key_Return << Qt::KeyboardModifiers();
+        QTest::addRow("Enter on %s", button)
+            << button << Qt::Key_Enter << Qt::KeyboardModifiers(Qt::KeypadModifier);
+    }
+}
+
+// Return and Enter press the focused button as Space does.
+void TstForm1::enterPressesTheFocusedButton() {
+    QFETCH(QString, button);
+    QFETCH(Qt::Key, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QTest::mouseClick(child(*form_, "RUN"), Qt::LeftButton);
+    QWidget* focused = child(*form_, qPrintable(button));
+    focused->setFocus();
+    QTest::keyClick(focused, key, modifiers);
+    if (button == "RUN") {
+        QCOMPARE(TestAccess::runs(*form_).size(), 2u);
+    } else if (button == "Command3") {
+        QVERIFY(allWhite(plotImage(*form_)));
+    } else {
+        QVERIFY(!form_->isVisible());
+    }
 }
 
 // START begins checked, so RUN draws the t = 0 frame and holds it.
