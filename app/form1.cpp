@@ -7,6 +7,8 @@
 #include <QCloseEvent>
 #include <QStyle>
 
+#include <limits>
+
 namespace app {
 
 namespace {
@@ -68,6 +70,7 @@ Form1::Form1(QWidget* parent)
     label1_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     onWindowGrey(label1_);
     text1_->setAlignment(Qt::AlignLeft);
+    text1_->setMaxLength(std::numeric_limits<int>::max());  // no limit: a paste is kept whole
 
     // The buttons and the check box are named by their captions; the field and the plot are not.
     // The captions stay as they are in every language, also inside translated sentences.

@@ -7,6 +7,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QClipboard>
 #include <QFontInfo>
 #include <QSignalSpy>
 #include <QStyle>
@@ -47,6 +48,7 @@ private slots:
     void captionsReadableOnADarkDesktop();
     void enterPressesTheFocusedButton_data();
     void enterPressesTheFocusedButton();
+    void longPasteIsKeptWhole();
 
     void runDrawsTheHeldFirstFrame();
     void uncheckingRunsToTheEnd();
@@ -308,6 +310,21 @@ void TstForm1::enterPressesTheFocusedButton() {
     } else {
         QVERIFY(!form_->isVisible());
     }
+}
+
+// Wave Num takes a pasted text of any length; RUN reads all of it.
+void TstForm1::longPasteIsKeptWhole() {
+    // 1e-40001 times 1e40003; cut short anywhere, the text would read as zero or as nothing.
+    const QString pasted = "0." + QString(40'000, '0') + "1e40003";
+    QGuiApplication::clipboard()->setText(pasted);
+    auto* text = child<QLineEdit>(*form_, "Text1");
+    text->setFocus();
+    QTest::keyClick(text, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(text, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(text->text().size(), pasted.size());
+    QTest::mouseClick(child(*form_, "RUN"), Qt::LeftButton);
+    QVERIFY(!openMessage(*form_));
+    QCOMPARE(form_->animation().innermost()->k, 100.0);
 }
 
 // START begins checked, so RUN draws the t = 0 frame and holds it.
