@@ -88,11 +88,11 @@ Form1::Form1(QWidget* parent)
     command3_->setAccessibleDescription(tr("Wipes the plot"));
     close_->setAccessibleDescription(tr("Ends the program"));
 
-    setTabOrder(run_, text1_);
-    setTabOrder(text1_, picture2_);
-    setTabOrder(picture2_, check1_);
-    setTabOrder(check1_, command3_);
-    setTabOrder(command3_, close_);
+    label1_->setBuddy(text1_);
+    const auto chain = tabChain();
+    for (std::size_t i = 1; i < chain.size(); ++i) {
+        setTabOrder(chain.at(i - 1), chain.at(i));
+    }
     run_->setFocus();
 
     clock_.setTimerType(Qt::PreciseTimer);

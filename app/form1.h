@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <array>
 #include <chrono>
 
 class TestAccess;
@@ -29,6 +30,12 @@ class Form1 : public QWidget {
 
 public:
     explicit Form1(QWidget* parent = nullptr);
+
+    // The controls in the order in which Tab visits them, and in which assistive technology
+    // lists them. Tab skips Label1, which takes no focus; it stands before the field it names.
+    std::array<QWidget*, 7> tabChain() const {
+        return {run_, label1_, text1_, picture2_, check1_, command3_, close_};
+    }
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -1,3 +1,4 @@
+#include "accessibility.h"
 #include "fonts.h"
 #include "form1.h"
 #include "translations.h"
@@ -19,6 +20,7 @@ int main(int argc, char* argv[]) {
     // Lets the desktop match the window to the installed menu entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.electronwave.ElectronWave"));
     app::registerFontSubstitutes();
+    app::installAccessibleInterfaces();
 
     app::Form1 window;
     window.show();

@@ -1,3 +1,4 @@
+#include "accessibility.h"
 #include "fonts.h"
 #include "form1.h"
 #include "form_probe.h"
@@ -70,6 +71,7 @@ private:
 
 void TstForm1::initTestCase() {
     app::registerFontSubstitutes();
+    app::installAccessibleInterfaces();
 }
 
 void TstForm1::init() {
@@ -199,25 +201,31 @@ void TstForm1::focusChain() {
 
 void TstForm1::accessibility_data() {
     QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("index");
     QTest::addColumn<QAccessible::Role>("role");
     QTest::addColumn<QString>("accessibleName");
     QTest::addColumn<QStringList>("described");
-    QTest::newRow("RUN") << "RUN" << QAccessible::Button << "RUN" << QStringList{"animation"};
-    QTest::newRow("Label1") << "Label1" << QAccessible::StaticText << "Wave Num" << QStringList{};
-    QTest::newRow("Text1") << "Text1" << QAccessible::EditableText << "Wave Num"
+    // The window lists its controls in the order of the tab chain, each label before its field.
+    QTest::newRow("RUN") << "RUN" << 0 << QAccessible::Button << "RUN" << QStringList{"animation"};
+    QTest::newRow("Label1") << "Label1" << 1 << QAccessible::StaticText << "Wave Num"
+                            << QStringList{};
+    QTest::newRow("Text1") << "Text1" << 2 << QAccessible::EditableText << "Wave Num"
                            << QStringList{"wave number"};
-    QTest::newRow("Picture2") << "Picture2" << QAccessible::Border << "Wave plot"
+    QTest::newRow("Picture2") << "Picture2" << 3 << QAccessible::Graphic << "Wave plot"
                               << QStringList{"real part in red", "imaginary part in green",
                                              "density in blue", "grey baseline"};
-    QTest::newRow("Check1") << "Check1" << QAccessible::CheckBox << "START" << QStringList{"holds"};
-    QTest::newRow("Command3") << "Command3" << QAccessible::Button << "CLEAR"
+    QTest::newRow("Check1") << "Check1" << 4 << QAccessible::CheckBox << "START"
+                            << QStringList{"holds"};
+    QTest::newRow("Command3") << "Command3" << 5 << QAccessible::Button << "CLEAR"
                               << QStringList{"plot"};
-    QTest::newRow("Close") << "Close" << QAccessible::Button << "CLOSE" << QStringList{"program"};
+    QTest::newRow("Close") << "Close" << 6 << QAccessible::Button << "CLOSE"
+                           << QStringList{"program"};
 }
 
 // What assistive technology is told about each control.
 void TstForm1::accessibility() {
     QFETCH(QString, name);
+    QFETCH(int, index);
     QFETCH(QAccessible::Role, role);
     QFETCH(QString, accessibleName);
     QFETCH(QStringList, described);
@@ -231,7 +239,10 @@ void TstForm1::accessibility() {
         QVERIFY2(description.contains(part), qPrintable(description));
     }
     QAccessibleInterface* window = QAccessible::queryAccessibleInterface(form_.get());
-    QVERIFY(window->indexOfChild(control) >= 0);
+    QCOMPARE(window->childCount(), 7);
+    QCOMPARE(window->child(index), control);
+    QCOMPARE(window->indexOfChild(control), index);
+    QCOMPARE(control->parent(), window);
 }
 
 void TstForm1::resizingMovesNothing() {
