@@ -5,6 +5,7 @@
 #include "wave_number.h"
 
 #include <QCloseEvent>
+#include <QScopedValueRollback>
 #include <QStyle>
 
 #include <limits>
@@ -140,9 +141,15 @@ void Form1::showMessage(const QString& text) {
     message_ = new QMessageBox(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, this);
     message_->setAttribute(Qt::WA_DeleteOnClose);
     message_->setWindowModality(Qt::NonModal);
-    // Disabling the focused control moves the focus away; it comes back with the controls.
+    // Disabling the focused control would pass the focus along the tab chain, and a screen
+    // reader would read out every control it passed before the message. In the active window the
+    // focus stays where it is instead, until the message takes it (see changeEvent); it comes
+    // back there with the controls.
     const QPointer<QWidget> focus = focusWidget();
-    setCommandsEnabled(false);
+    {
+        const QScopedValueRollback hold(holdingFocus_, isActiveWindow());
+        setCommandsEnabled(false);
+    }
     connect(message_, &QMessageBox::finished, this, [this, focus] {
         message_.clear();
         setCommandsEnabled(true);
@@ -168,6 +175,22 @@ void Form1::updateClock() {
         clock_.stop();
     } else if (!clock_.isActive()) {
         clock_.start();
+    }
+}
+
+bool Form1::focusNextPrevChild(bool next) {
+    return holdingFocus_ || QWidget::focusNextPrevChild(next);
+}
+
+void Form1::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::ActivationChange || isActiveWindow()) {
+        return;
+    }
+    // Once another window, the message, has the focus, a disabled control that kept it passes it
+    // on unheard, so that the window never comes back to a control that cannot take it.
+    if (const QWidget* focus = focusWidget(); focus != nullptr && !focus->isEnabled()) {
+        focusNextChild();
     }
 }
 

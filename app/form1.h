@@ -38,6 +38,8 @@ public:
     }
 
 protected:
+    bool focusNextPrevChild(bool next) override;
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -65,6 +67,7 @@ private:
     plot::Animation animation_;
     QTimer clock_;
     QPointer<QMessageBox> message_;
+    bool holdingFocus_ = false;  // while a message's controls are disabled in an active window
 };
 
 }  // namespace app

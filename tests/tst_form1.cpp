@@ -470,6 +470,7 @@ void TstForm1::refusedTextShowsAMessage() {
     QFETCH(QString, text);
     QFETCH(QString, says);
     child<QLineEdit>(*form_, "Text1")->setText(text);
+    QSignalSpy focusMoves(qApp, &QApplication::focusChanged);
     QTest::mouseClick(child(*form_, "RUN"), Qt::LeftButton);
     QMessageBox* box = openMessage(*form_);
     QVERIFY(box);
@@ -482,12 +483,19 @@ void TstForm1::refusedTextShowsAMessage() {
     QVERIFY(child(*form_, "Close")->isEnabled());
     QVERIFY(TestAccess::runs(*form_).empty());
     QVERIFY(onlyBaseline(*form_));
+    // The focus goes straight to the message, past no other control, so that a screen reader
+    // reads the message first. Behind it, the window keeps its focus on a control that can have it.
+    QTRY_VERIFY(box->isActiveWindow());
+    QCOMPARE(focusMoves.count(), 1);
+    QCOMPARE(focusMoves.at(0).at(1).value<QWidget*>()->window(), box);
+    QVERIFY(form_->focusWidget()->isEnabled());
     QTest::keyClick(box, Qt::Key_Return);
     QTRY_VERIFY(!openMessage(*form_));
     QVERIFY(form_->isVisible());
     for (const char* name : {"RUN", "Text1", "Check1", "Command3"}) {
         QVERIFY(child(*form_, name)->isEnabled());
     }
+    form_->activateWindow();  // as the window manager does when the message closes
     QTRY_COMPARE(QApplication::focusWidget(), child(*form_, "RUN"));
 }
 
