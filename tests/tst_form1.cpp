@@ -74,18 +74,28 @@ void TstForm1::initTestCase() {
     app::installAccessibleInterfaces();
 }
 
+namespace {
+
+// Waits until the desktop has made a window active. Only the compositor activates a window on
+// Wayland, through its seat, and the headless one of the Wayland run has none: there the test
+// does what the desktop would.
+bool activated(QWidget* window) {
+    if (QGuiApplication::platformName() == QLatin1String("wayland")) {
+        if (!QTest::qWaitForWindowExposed(window)) {
+            return false;
+        }
+        QApplication::setActiveWindow(window);
+        return window->isActiveWindow();
+    }
+    return QTest::qWaitForWindowActive(window);
+}
+
+}  // namespace
+
 void TstForm1::init() {
     form_ = std::make_unique<Form1>();
     form_->show();
-    if (QGuiApplication::platformName() == QLatin1String("wayland")) {
-        // Only the compositor activates a window on Wayland, through its seat, and a headless
-        // one has none: the test does what the desktop would.
-        QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
-        QApplication::setActiveWindow(form_.get());
-        QVERIFY(form_->isActiveWindow());
-    } else {
-        QVERIFY(QTest::qWaitForWindowActive(form_.get()));
-    }
+    QVERIFY(activated(form_.get()));
 }
 
 void TstForm1::cleanup() {
@@ -328,6 +338,9 @@ void TstForm1::longPasteIsKeptWhole() {
     // 1e-40001 times 1e40003; cut short anywhere, the text would read as zero or as nothing.
     const QString pasted = "0." + QString(40'000, '0') + "1e40003";
     QGuiApplication::clipboard()->setText(pasted);
+    if (QGuiApplication::clipboard()->text() != pasted) {
+        QSKIP("This desktop has no clipboard to paste from: a compositor without a seat has none");
+    }
     auto* text = child<QLineEdit>(*form_, "Text1");
     text->setFocus();
     QTest::keyClick(text, Qt::Key_A, Qt::ControlModifier);
@@ -335,7 +348,7 @@ void TstForm1::longPasteIsKeptWhole() {
     QCOMPARE(text->text().size(), pasted.size());
     QTest::mouseClick(child(*form_, "RUN"), Qt::LeftButton);
     QVERIFY(!openMessage(*form_));
-    QCOMPARE(form_->animation().innermost()->k, 100.0);
+    QCOMPARE(TestAccess::runs(*form_).back().k, 100.0);
 }
 
 // START begins checked, so RUN draws the t = 0 frame and holds it.
@@ -485,8 +498,8 @@ void TstForm1::refusedTextShowsAMessage() {
     QVERIFY(onlyBaseline(*form_));
     // The focus goes straight to the message, past no other control, so that a screen reader
     // reads the message first. Behind it, the window keeps its focus on a control that can have it.
-    QTRY_VERIFY(box->isActiveWindow());
-    QCOMPARE(focusMoves.count(), 1);
+    QVERIFY(activated(box));
+    QTRY_COMPARE(focusMoves.count(), 1);
     QCOMPARE(focusMoves.at(0).at(1).value<QWidget*>()->window(), box);
     QVERIFY(form_->focusWidget()->isEnabled());
     QTest::keyClick(box, Qt::Key_Return);
@@ -496,7 +509,8 @@ void TstForm1::refusedTextShowsAMessage() {
         QVERIFY(child(*form_, name)->isEnabled());
     }
     form_->activateWindow();  // as the window manager does when the message closes
-    QTRY_COMPARE(QApplication::focusWidget(), child(*form_, "RUN"));
+    QVERIFY(activated(form_.get()));
+    QCOMPARE(QApplication::focusWidget(), child(*form_, "RUN"));
 }
 
 void TstForm1::refusalInsideARunPausesTheOuterRun() {
