@@ -113,9 +113,9 @@ void Form1::tick() {
 void Form1::run() {
     plot::setUp(*picture2_);
     const QString text = text1_->text();
-    const plot::WaveNumber k = plot::parseWaveNumber(text);
+    const app::WaveNumber k = app::parseWaveNumber(text);
     if (!k.accepted()) {
-        showMessage(plot::refusalMessage(text, k.status));
+        showMessage(app::refusalMessage(text, k.status));
         return;
     }
     report(animation_.start(k.value));

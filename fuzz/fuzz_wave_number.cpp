@@ -16,7 +16,7 @@
 
 namespace {
 
-using Status = plot::WaveNumber::Status;
+using Status = app::WaveNumber::Status;
 
 // The full-width forms U+FF01 to U+FF5E are the printable ASCII characters shifted up.
 constexpr char16_t kFullWidthFirst = 0xFF01;
@@ -121,7 +121,7 @@ bool tooLarge(std::string_view number) {
     return written >= 1 - n;
 }
 
-plot::WaveNumber expectedReading(const QString& text) {
+app::WaveNumber expectedReading(const QString& text) {
     const std::optional<std::string> plain = plainEquivalent(text);
     if (!plain) {
         return {Status::NotANumber};
@@ -150,7 +150,7 @@ plot::WaveNumber expectedReading(const QString& text) {
     return {Status::Accepted, value};
 }
 
-bool sameReading(const plot::WaveNumber& a, const plot::WaveNumber& b) {
+bool sameReading(const app::WaveNumber& a, const app::WaveNumber& b) {
     return a.status == b.status && (!a.accepted() || std::bit_cast<std::uint64_t>(a.value) ==
                                                          std::bit_cast<std::uint64_t>(b.value));
 }
@@ -180,18 +180,18 @@ void check(bool property) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QString text =
         QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    const plot::WaveNumber reading = plot::parseWaveNumber(text);
+    const app::WaveNumber reading = app::parseWaveNumber(text);
     check(!reading.accepted() || std::isfinite(reading.value));
     check(sameReading(reading, expectedReading(text)));
     if (!reading.accepted()) {
-        check(!plot::refusalMessage(text, reading.status).isEmpty());
+        check(!app::refusalMessage(text, reading.status).isEmpty());
     }
     // The forms the parser adds read exactly as their plain equivalents.
-    check(sameReading(plot::parseWaveNumber(toFullWidth(text)), reading));
+    check(sameReading(app::parseWaveNumber(toFullWidth(text)), reading));
     QString typeset = text;
-    check(sameReading(plot::parseWaveNumber(typeset.replace(u'-', QChar(kMinusSign))), reading));
+    check(sameReading(app::parseWaveNumber(typeset.replace(u'-', QChar(kMinusSign))), reading));
     check(sameReading(
-        plot::parseWaveNumber(QStringLiteral("\u3000\t ") + text + QStringLiteral(" \u3000")),
+        app::parseWaveNumber(QStringLiteral("\u3000\t ") + text + QStringLiteral(" \u3000")),
         reading));
     return 0;
 }

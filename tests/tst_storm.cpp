@@ -293,7 +293,7 @@ private:
     // The wave number a RUN with this text runs, or nothing when it is refused or its first
     // frame cannot be computed.
     static std::optional<double> computable(const QString& text) {
-        const plot::WaveNumber k = plot::parseWaveNumber(text);
+        const app::WaveNumber k = app::parseWaveNumber(text);
         if (!k.accepted()) {
             return std::nullopt;
         }

@@ -6,8 +6,8 @@
 #include <charconv>
 #include <cmath>
 
-using plot::parseWaveNumber;
-using Status = plot::WaveNumber::Status;
+using app::parseWaveNumber;
+using Status = app::WaveNumber::Status;
 
 Q_DECLARE_METATYPE(Status)
 
@@ -59,7 +59,7 @@ void TstWaveNumber::accepted_data() {
 void TstWaveNumber::accepted() {
     QFETCH(QString, text);
     QFETCH(double, value);
-    const plot::WaveNumber k = parseWaveNumber(text);
+    const app::WaveNumber k = parseWaveNumber(text);
     QVERIFY(k.accepted());
     QCOMPARE(k.value, value);
     QCOMPARE(std::signbit(k.value), std::signbit(value));
@@ -123,12 +123,17 @@ void TstWaveNumber::messageQuotesTheText_data() {
     QTest::newRow("short") << "abc"
                            << "\"abc\"";
     QTest::newRow("long") << QString(100, 'x') << "\"" + QString(39, 'x') + QChar(0x2026) + "\"";
+    // A character outside the basic plane, two UTF-16 units, where the cut would fall: kept whole
+    // or left out, never halved.
+    QTest::newRow("long, cut at an emoji")
+        << QString(38, 'x') + QStringLiteral("\U0001F600") + QString(60, 'x')
+        << "\"" + QString(38, 'x') + QChar(0x2026) + "\"";
 }
 
 void TstWaveNumber::messageQuotesTheText() {
     QFETCH(QString, text);
     QFETCH(QString, quoted);
-    const QString message = plot::refusalMessage(text, parseWaveNumber(text).status);
+    const QString message = app::refusalMessage(text, parseWaveNumber(text).status);
     QVERIFY2(message.contains(quoted), qPrintable(message));
     QVERIFY(message.contains("Wave Num"));
     QVERIFY(message.contains("14"));

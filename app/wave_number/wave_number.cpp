@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace plot {
+namespace app {
 
 namespace {
 
@@ -175,4 +175,4 @@ QString refusalMessage(const QString& text, WaveNumber::Status status) {
            "\n" + accepted;
 }
 
-}  // namespace plot
+}  // namespace app

@@ -4,7 +4,7 @@
 
 #include <QString>
 
-namespace plot {
+namespace app {
 
 struct WaveNumber {
     enum class Status { Accepted, Empty, NotANumber, OutOfRange };
@@ -24,4 +24,4 @@ WaveNumber parseWaveNumber(const QString& text);
 // A sentence for the user that quotes the refused text, shortened when long.
 QString refusalMessage(const QString& text, WaveNumber::Status status);
 
-}  // namespace plot
+}  // namespace app
