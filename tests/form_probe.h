@@ -3,17 +3,16 @@
 
 #include "form1.h"
 #include "plot_surface.h"
+#include "sweep.h"
 
 #include <QImage>
 #include <QMessageBox>
 
 #include <algorithm>
-#include <cmath>
 
 namespace probe {
 
-inline constexpr QRgb kWhite = qRgb(255, 255, 255);
-inline constexpr QRgb kGrey = qRgb(128, 128, 128);
+using plot::kWhite;
 
 template <typename T = QWidget>
 T* child(const QWidget& form, const char* name) {
@@ -26,20 +25,16 @@ inline const QImage& plotImage(const app::Form1& form) {
     return child<plot::PlotSurface>(form, "Picture2")->image();
 }
 
-// The plot when it holds the baseline and nothing else.
-inline QImage baselineOnly(const QImage& like) {
-    QImage image(like.size(), like.format());
-    image.fill(kWhite);
-    const int row = int(std::floor((-5.54f - 1.8f) * float(image.height()) / (-6.3f - 1.8f)));
-    for (int x = 0; x < image.width(); ++x) {
-        image.setPixel(x, row, kGrey);
-    }
-    return image;
+// The plot of the form when it holds the baseline and nothing else, as a plot of its own shows
+// it after set-up.
+inline QImage baselineOnly(const app::Form1& form) {
+    plot::PlotSurface plot(child(form, "Picture2")->geometry(), nullptr);
+    plot::setUp(plot);
+    return plot.image();
 }
 
 inline bool onlyBaseline(const app::Form1& form) {
-    const QImage& image = plotImage(form);
-    return image == baselineOnly(image);
+    return plotImage(form) == baselineOnly(form);
 }
 
 inline bool allWhite(const QImage& image) {

@@ -1,6 +1,7 @@
 // An event storm on the real window: a seeded random sequence of clicks, edits, START toggles
 // and frame ticks, with deep nests of RUN and the window closed in the middle of them, checked
 // against a model of the run stack as it goes.
+#include "animation.h"
 #include "form1.h"
 #include "form_probe.h"
 #include "sweep.h"
@@ -22,8 +23,9 @@ using probe::child;
 
 namespace {
 
+using plot::kFramesPerRun;
+
 constexpr int kActions = 10'000;
-constexpr int kFramesPerRun = 261;
 // Runs in the ordinary course of the storm are kept few enough that their frames can all be
 // ticked through; the deep nests are ended by closing the window instead.
 constexpr int kPendingFramesLimit = 2 * kFramesPerRun;
@@ -277,7 +279,7 @@ private:
         plotChanged_ = false;
         white_ = probe::plotImage(*form_).copy();
         white_.fill(probe::kWhite);
-        baseline_ = probe::baselineOnly(white_);
+        baseline_ = probe::baselineOnly(*form_);
         expectMessage_ = false;
         children_ = form_->findChildren<QObject*>().size();
     }
