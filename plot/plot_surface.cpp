@@ -38,7 +38,12 @@ PlotSurface::PlotSurface(const QRect& geometry, QWidget* parent) : QFrame(parent
 
 void PlotSurface::scale(float left, float top, float right, float bottom) {
     userRect_ = {left, top, right, bottom};
-    mapping_ = PixelMapping(left, top, right, bottom, image_.width(), image_.height());
+    mapUserRect();
+}
+
+void PlotSurface::mapUserRect() {
+    mapping_ = PixelMapping(userRect_.left, userRect_.top, userRect_.right, userRect_.bottom,
+                            image_.width(), image_.height());
     memo_.forget();
 }
 
@@ -129,7 +134,7 @@ void PlotSurface::redraw(qreal ratio) {
     image_.fill(kWhite);
     pixels_ = {};
     dirty_ = {};
-    scale(userRect_.left, userRect_.top, userRect_.right, userRect_.bottom);
+    mapUserRect();
 
     const Content content = std::exchange(content_, {});
     for (const Segment& s : content.lines) {

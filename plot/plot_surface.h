@@ -13,7 +13,7 @@
 
 namespace plot {
 
-class PlotSurface : public QFrame, public Surface {
+class PlotSurface final : public QFrame, public Surface {
     Q_OBJECT
 
 public:
@@ -45,6 +45,7 @@ private:
         std::vector<Frame> frames;
     };
 
+    void mapUserRect();
     void followPixelRatio();
     void redraw(qreal ratio);
     void rasterise(std::span<const Segment> segments);

@@ -3,6 +3,8 @@
 
 #include "surface.h"
 
+#include <algorithm>
+#include <iterator>
 #include <vector>
 
 struct RecordedLine {
@@ -47,8 +49,9 @@ private:
     void record(const plot::Frame& frame, plot::SweepMode mode,
                 std::span<const plot::Segment> segments) {
         sweeps.push_back({frame, mode});
-        for (const plot::Segment& s : segments) {
-            lines.push_back({s.x1, s.y1, s.x2, s.y2, s.colour});
-        }
+        std::transform(segments.begin(), segments.end(), std::back_inserter(lines),
+                       [](const plot::Segment& s) {
+                           return RecordedLine{s.x1, s.y1, s.x2, s.y2, s.colour};
+                       });
     }
 };

@@ -5,6 +5,7 @@
 #include "animation.h"
 #include "form1.h"
 
+#include <algorithm>
 #include <vector>
 
 class TestAccess {
@@ -19,10 +20,10 @@ public:
 
     // The frame each run on the window's stack shows, the outermost first.
     static std::vector<plot::Frame> runs(const app::Form1& form) {
-        std::vector<plot::Frame> frames;
-        for (const plot::Animation::Run& run : form.animation_.runs_) {
-            frames.push_back(run.frame);
-        }
+        const auto& runs = form.animation_.runs_;
+        std::vector<plot::Frame> frames(runs.size());
+        std::transform(runs.begin(), runs.end(), frames.begin(),
+                       [](const plot::Animation::Run& run) { return run.frame; });
         return frames;
     }
 };

@@ -86,7 +86,7 @@ void TstAnimation::nestedRunCompletesFirst() {
     const std::size_t before = surface.sweeps.size();
     animation.start(20.0);
     runToEnd(animation);
-    QCOMPARE(surface.sweeps.size(), before + 2 * kFramesPerRun);
+    QCOMPARE(surface.sweeps.size(), before + std::size_t{2} * kFramesPerRun);
     for (std::size_t i = before; i < surface.sweeps.size(); ++i) {
         QCOMPARE(surface.sweeps[i].frame.k, 20.0);
     }
