@@ -48,68 +48,33 @@ bool clipTo(Span& s, double loX, double loY, double hiX, double hiY) {
     return true;
 }
 
-bool inside(std::int64_t c, std::int64_t limit) {
-    return c >= 0 && c < limit;
-}
-
-// The common case of walkLine below, both end points inside the buffer: the same pixels, with
-// nothing to clip. The minor axis steps without a branch, which its slope would mispredict.
-template <typename Plot>
-QRect walkInside(const PixelBuffer& buffer, const Span& s, Plot& plot) {
-    const auto x0 = static_cast<int>(s.x0);
-    const auto y0 = static_cast<int>(s.y0);
-    const auto x1 = static_cast<int>(s.x1);
-    const auto y1 = static_cast<int>(s.y1);
-    const int adx = std::abs(x1 - x0);
-    const int ady = std::abs(y1 - y0);
-    const std::int64_t stepX = x1 < x0 ? -1 : 1;
-    const std::int64_t stepY = y1 < y0 ? -buffer.stride : buffer.stride;
-    const bool xMajor = adx >= ady;
-    const std::int64_t stepA = xMajor ? stepX : stepY;
-    const std::int64_t stepB = xMajor ? stepY : stepX;
-    const int major = xMajor ? adx : ady;
-    const int twoMajor = 2 * std::max(major, 1);
-    const int twoMinor = 2 * (xMajor ? ady : adx);
-    int remainder = major;
-    std::int64_t offset = y0 * buffer.stride + x0;
-    for (int i = 0; i <= major; ++i) {
-        plot(offset);
-        offset += stepA;
-        remainder += twoMinor;
-        const int carry = remainder >= twoMajor ? 1 : 0;
-        remainder -= carry * twoMajor;
-        offset += carry * stepB;
-    }
-    return {QPoint(std::min(x0, x1), std::min(y0, y1)), QPoint(std::max(x0, x1), std::max(y0, y1))};
-}
-
-// Walks the pixels of the line from pixel (x0, y0) to pixel (x1, y1) inside the buffer, handing
-// each pixel's offset to `plot`, and returns the rectangle they lie in.
+// Walks the pixels of the line from pixel (x0, y0) to pixel (x1, y1) that lie inside the buffer,
+// handing each pixel's offset to `plot`, and returns the smallest rectangle they lie in.
 template <typename Plot>
 QRect walkLine(const PixelBuffer& buffer, Span s, Plot&& plot) {
     const int width = buffer.width;
     const int height = buffer.height;
     const auto within = [](double c, int limit) { return c >= 0.0 && c < limit; };  // NaN: false
-    if (within(s.x0, width) && within(s.y0, height) && within(s.x1, width) &&
-        within(s.y1, height)) {
-        return walkInside(buffer, s, plot);
-    }
-    if (!(std::isfinite(s.x0) && std::isfinite(s.y0) && std::isfinite(s.x1) &&
-          std::isfinite(s.y1)) ||
-        width == 0 || height == 0) {
-        return {};
-    }
-    const auto far = [](double c) { return std::abs(c) > kExactRange; };
-    if (far(s.x0) || far(s.y0) || far(s.x1) || far(s.y1)) {
-        if (!clipTo(s, -1.0, -1.0, width, height)) {
+    const bool clipped = !(within(s.x0, width) && within(s.y0, height) && within(s.x1, width) &&
+                           within(s.y1, height));
+    if (clipped) {
+        if (!(std::isfinite(s.x0) && std::isfinite(s.y0) && std::isfinite(s.x1) &&
+              std::isfinite(s.y1)) ||
+            width == 0 || height == 0) {
             return {};
         }
-        s = {PixelMapping::fastFloor(s.x0), PixelMapping::fastFloor(s.y0),
-             PixelMapping::fastFloor(s.x1), PixelMapping::fastFloor(s.y1)};
+        const auto far = [](double c) { return std::abs(c) > kExactRange; };
+        if (far(s.x0) || far(s.y0) || far(s.x1) || far(s.y1)) {
+            if (!clipTo(s, -1.0, -1.0, width, height)) {
+                return {};
+            }
+            s = {PixelMapping::fastFloor(s.x0), PixelMapping::fastFloor(s.y0),
+                 PixelMapping::fastFloor(s.x1), PixelMapping::fastFloor(s.y1)};
+        }
     }
 
     // Walk the major axis a; the minor axis b follows b0 + round-half-up(i * minor / major),
-    // kept exact with an integer remainder. Only the part of the walk inside the image is visited.
+    // kept exact with an integer remainder.
     const auto x0 = static_cast<std::int64_t>(s.x0);
     const auto y0 = static_cast<std::int64_t>(s.y0);
     const auto x1 = static_cast<std::int64_t>(s.x1);
@@ -123,17 +88,49 @@ QRect walkLine(const PixelBuffer& buffer, Span s, Plot&& plot) {
     const std::int64_t sb = (xMajor ? y1 - y0 : x1 - x0) < 0 ? -1 : 1;
     const std::int64_t major = xMajor ? adx : ady;
     const std::int64_t minor = xMajor ? ady : adx;
-    const std::int64_t limitA = xMajor ? width : height;
-    const std::int64_t limitB = xMajor ? height : width;
-
-    const std::int64_t first = std::max<std::int64_t>(0, sa > 0 ? -a0 : a0 - (limitA - 1));
-    const std::int64_t last = std::min<std::int64_t>(major, sa > 0 ? limitA - 1 - a0 : a0);
-    if (first > last) {
-        return {};
-    }
-
     const std::int64_t twoMajor = 2 * std::max<std::int64_t>(major, 1);
     const std::int64_t twoMinor = 2 * minor;
+    // The minor steps taken in the first i steps of the walk.
+    const auto minorSteps = [&](std::int64_t i) { return (2 * i * minor + major) / twoMajor; };
+
+    std::int64_t first = 0;
+    std::int64_t last = major;
+    QRect touched(QPoint(int(std::min(x0, x1)), int(std::min(y0, y1))),
+                  QPoint(int(std::max(x0, x1)), int(std::max(y0, y1))));
+    if (clipped) {
+        // Only the steps inside the image are walked: first those whose a is inside...
+        const std::int64_t limitA = xMajor ? width : height;
+        const std::int64_t limitB = xMajor ? height : width;
+        first = std::max<std::int64_t>(0, sa > 0 ? -a0 : a0 - (limitA - 1));
+        last = std::min<std::int64_t>(major, sa > 0 ? limitA - 1 - a0 : a0);
+        if (first > last) {
+            return {};
+        }
+        // An unclipped end is exactly the end point, without the division.
+        const std::int64_t bFirst = b0 + sb * minorSteps(first);
+        const std::int64_t bLast = last == major ? (xMajor ? y1 : x1) : b0 + sb * minorSteps(last);
+        const std::int64_t bLo = std::max<std::int64_t>(std::min(bFirst, bLast), 0);
+        const std::int64_t bHi = std::min<std::int64_t>(std::max(bFirst, bLast), limitB - 1);
+        if (bLo > bHi) {
+            return {};
+        }
+        // ...then, as b moves one way in single steps, those whose b is inside too: from the first
+        // step that has taken stepsIn minor steps to the last before stepsOut + 1.
+        if (minor > 0) {
+            const std::int64_t stepsIn = sb > 0 ? bLo - b0 : b0 - bHi;
+            const std::int64_t stepsOut = sb > 0 ? bHi - b0 : b0 - bLo;
+            if (stepsIn > 0) {
+                first = std::max(first, (stepsIn * twoMajor - major + twoMinor - 1) / twoMinor);
+            }
+            last = std::min(last, ((stepsOut + 1) * twoMajor - major - 1) / twoMinor);
+        }
+        const std::int64_t aFirst = a0 + sa * first;
+        const std::int64_t aLast = a0 + sa * last;
+        const QPoint aRange(int(std::min(aFirst, aLast)), int(std::max(aFirst, aLast)));
+        touched = xMajor ? QRect(QPoint(aRange.x(), int(bLo)), QPoint(aRange.y(), int(bHi)))
+                         : QRect(QPoint(int(bLo), aRange.x()), QPoint(int(bHi), aRange.y()));
+    }
+
     std::int64_t b = b0;
     std::int64_t remainder = major;
     if (first > 0) {
@@ -141,38 +138,21 @@ QRect walkLine(const PixelBuffer& buffer, Span s, Plot&& plot) {
         b += sb * (numerator / twoMajor);
         remainder = numerator % twoMajor;
     }
-    const std::int64_t bFirst = b;
     const std::int64_t strideA = xMajor ? 1 : buffer.stride;
     const std::int64_t strideB = xMajor ? buffer.stride : 1;
     const std::int64_t stepA = sa * strideA;
     const std::int64_t stepB = sb * strideB;
     std::int64_t offset = (a0 + sa * first) * strideA + b * strideB;
-
+    // The minor step is taken without a branch, which its slope would mispredict.
     for (std::int64_t i = first; i <= last; ++i) {
-        if (inside(b, limitB)) {
-            plot(offset);
-        }
+        plot(offset);
         offset += stepA;
         remainder += twoMinor;
         const std::int64_t carry = remainder >= twoMajor ? 1 : 0;
         remainder -= carry * twoMajor;
         offset += carry * stepB;
-        b += carry * sb;
     }
-    // An unclipped walk ends exactly on the end point, without the division.
-    const std::int64_t bEnd =
-        last == major ? (xMajor ? y1 : x1) : b0 + sb * ((2 * last * minor + major) / twoMajor);
-
-    const std::int64_t aFirst = a0 + sa * first;
-    const std::int64_t aLast = a0 + sa * last;
-    const std::int64_t bLo = std::max<std::int64_t>(std::min(bFirst, bEnd), 0);
-    const std::int64_t bHi = std::min<std::int64_t>(std::max(bFirst, bEnd), limitB - 1);
-    if (bLo > bHi) {
-        return {};
-    }
-    const QPoint aRange(int(std::min(aFirst, aLast)), int(std::max(aFirst, aLast)));
-    return xMajor ? QRect(QPoint(aRange.x(), int(bLo)), QPoint(aRange.y(), int(bHi)))
-                  : QRect(QPoint(int(bLo), aRange.x()), QPoint(int(bHi), aRange.y()));
+    return touched;
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "raster.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 
 #include <cmath>
@@ -30,6 +31,14 @@ std::set<std::pair<int, int>> inked(const QImage& image) {
         }
     }
     return pixels;
+}
+
+QRect boundingBox(const QImage& image) {
+    QRect box;
+    for (const auto& [x, y] : inked(image)) {
+        box |= QRect(x, y, 1, 1);
+    }
+    return box;
 }
 
 }  // namespace
@@ -99,37 +108,49 @@ void TstRaster::singlePoint() {
 }
 
 void TstRaster::clippedAtEveryEdge_data() {
-    QTest::addColumn<QPoint>("inside");
-    QTest::addColumn<QPoint>("outside");
-    QTest::newRow("left") << QPoint(5, 10) << QPoint(-7, 14);
-    QTest::newRow("right") << QPoint(35, 10) << QPoint(47, 4);
-    QTest::newRow("top") << QPoint(20, 4) << QPoint(14, -9);
-    QTest::newRow("bottom") << QPoint(20, 25) << QPoint(26, 41);
-    QTest::newRow("corner") << QPoint(36, 26) << QPoint(45, 35);
-    QTest::newRow("steep left") << QPoint(2, 5) << QPoint(-3, 28);
+    QTest::addColumn<QPoint>("from");
+    QTest::addColumn<QPoint>("to");
+    const auto add = [](const char* name, QPoint from, QPoint to) {
+        QTest::addRow("%s", name) << from << to;
+        QTest::addRow("%s, reversed", name) << to << from;
+    };
+    add("left", QPoint(5, 10), QPoint(-7, 14));
+    add("right", QPoint(35, 10), QPoint(47, 4));
+    add("top", QPoint(20, 4), QPoint(14, -9));
+    add("bottom", QPoint(20, 25), QPoint(26, 41));
+    add("corner", QPoint(36, 26), QPoint(45, 35));
+    add("steep left", QPoint(2, 5), QPoint(-3, 28));
+    add("along a row", QPoint(-150, 7), QPoint(190, 7));
+    add("along a column", QPoint(13, 180), QPoint(13, -150));
+    add("diagonal", QPoint(-100, -90), QPoint(80, 90));
+    // Lines from far outside into the image or across it, in every direction: where such a walk
+    // comes into the image is worked out, not walked to.
+    QRandomGenerator random(20240611);
+    const QRect image(0, 0, 40, 30);
+    for (int i = 0; i < 200; ++i) {
+        QPoint from;
+        do {
+            from = QPoint(random.bounded(-200, 240), random.bounded(-200, 230));
+        } while (image.contains(from));
+        const QPoint through(random.bounded(40), random.bounded(30));
+        const QPoint to = i % 2 ? through : 2 * through - from;
+        QTest::addRow("random %d", i) << from << to;
+    }
 }
 
-// Clipping keeps exactly the pixels of the unclipped line that lie inside the image.
+// Clipping keeps exactly the pixels that the whole line draws inside the image, and returns
+// their bounding rectangle.
 void TstRaster::clippedAtEveryEdge() {
-    QFETCH(QPoint, inside);
-    QFETCH(QPoint, outside);
-    QImage big = blank(100, 100);
-    const QPoint shift(30, 30);
-    drawLine(big, inside + shift, outside + shift, kInk);
-    std::set<std::pair<int, int>> expected;
-    for (const auto& [x, y] : inked(big)) {
-        if (x - 30 >= 0 && x - 30 < 40 && y - 30 >= 0 && y - 30 < 30) {
-            expected.insert({x - 30, y - 30});
-        }
-    }
+    QFETCH(QPoint, from);
+    QFETCH(QPoint, to);
+    const QPoint shift(std::max({0, -from.x(), -to.x()}), std::max({0, -from.y(), -to.y()}));
+    QImage whole = blank(std::max({40, from.x() + 1, to.x() + 1}) + shift.x(),
+                         std::max({30, from.y() + 1, to.y() + 1}) + shift.y());
+    drawLine(whole, from + shift, to + shift, kInk);
     QImage image = blank();
-    const QRect touched = drawLine(image, inside, outside, kInk);
-    QCOMPARE(inked(image), expected);
-    QVERIFY(QRect(0, 0, 40, 30).contains(touched));
-    // Drawn the other way round, ties may fall on the other side, but the count is the same.
-    QImage reversed = blank();
-    drawLine(reversed, outside, inside, kInk);
-    QCOMPARE(inked(reversed).size(), expected.size());
+    const QRect touched = drawLine(image, from, to, kInk);
+    QCOMPARE(image, whole.copy(QRect(shift, image.size())));
+    QCOMPARE(touched, boundingBox(image));
 }
 
 void TstRaster::farAwayEndPoints_data() {
