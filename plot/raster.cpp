@@ -22,10 +22,13 @@ bool clipTo(Span& s, double loX, double loY, double hiX, double hiY) {
     // still give finite differences.
     const double dx = s.x1 / 2 - s.x0 / 2;
     const double dy = s.y1 / 2 - s.y0 / 2;
-    double enter = 0.0;
-    double leave = 1.0;
     const double p[4] = {-dx, dx, -dy, dy};
     const double q[4] = {(s.x0 - loX) / 2, (hiX - s.x0) / 2, (s.y0 - loY) / 2, (hiY - s.y0) / 2};
+    const double side[4] = {loX, hiX, loY, hiY};
+    double enter = 0.0;
+    double leave = 1.0;
+    int enterSide = -1;
+    int leaveSide = -1;
     for (int i = 0; i < 4; ++i) {
         if (p[i] == 0.0) {
             if (q[i] < 0.0) {
@@ -34,17 +37,33 @@ bool clipTo(Span& s, double loX, double loY, double hiX, double hiY) {
             continue;
         }
         const double r = q[i] / p[i];
-        if (p[i] < 0.0) {
-            enter = std::max(enter, r);
-        } else {
-            leave = std::min(leave, r);
+        if (p[i] < 0.0 && r > enter) {
+            enter = r;
+            enterSide = i;
+        } else if (p[i] > 0.0 && r < leave) {
+            leave = r;
+            leaveSide = i;
         }
     }
     if (enter > leave) {
         return false;
     }
-    s = {2 * (s.x0 / 2 + enter * dx), 2 * (s.y0 / 2 + enter * dy), 2 * (s.x0 / 2 + leave * dx),
-         2 * (s.y0 / 2 + leave * dy)};
+    // An end the box cuts off goes exactly onto the side that cuts it, and only its other
+    // coordinate is interpolated: interpolating both, an end many orders of magnitude away
+    // swamps the other end's coordinates, and a line across the image shrinks to a point.
+    const auto cut = [&](double t, int i, double& x, double& y) {
+        if (i >= 0) {
+            x = i < 2 ? side[i] : 2 * (s.x0 / 2 + t * dx);
+            y = i < 2 ? 2 * (s.y0 / 2 + t * dy) : side[i];
+        }
+    };
+    Span clipped = s;
+    cut(enter, enterSide, clipped.x0, clipped.y0);
+    cut(leave, leaveSide, clipped.x1, clipped.y1);
+    // Rounding can still leave an end outside: by a little, or by any amount when both
+    // coordinates span many orders of magnitude.
+    s = {std::clamp(clipped.x0, loX, hiX), std::clamp(clipped.y0, loY, hiY),
+         std::clamp(clipped.x1, loX, hiX), std::clamp(clipped.y1, loY, hiY)};
     return true;
 }
 
