@@ -53,8 +53,9 @@ bool clipTo(Span& s, double loX, double loY, double hiX, double hiY) {
     // swamps the other end's coordinates, and a line across the image shrinks to a point.
     const auto cut = [&](double t, int i, double& x, double& y) {
         if (i >= 0) {
-            x = i < 2 ? side[i] : 2 * (s.x0 / 2 + t * dx);
-            y = i < 2 ? 2 * (s.y0 / 2 + t * dy) : side[i];
+            const double onSide = side[i];
+            x = i < 2 ? onSide : 2 * (s.x0 / 2 + t * dx);
+            y = i < 2 ? 2 * (s.y0 / 2 + t * dy) : onSide;
         }
     };
     Span clipped = s;
