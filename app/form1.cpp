@@ -6,7 +6,6 @@
 
 #include <QCloseEvent>
 #include <QScopedValueRollback>
-#include <QStyle>
 
 #include <limits>
 
@@ -29,16 +28,19 @@ Widget* place(Widget* widget, const char* name, const QRect& geometry) {
     return named(widget, name);
 }
 
-// Paints the control on the window's own grey, so that it shows no rectangle of its own. The grey
-// is fixed and light, so its text takes the colours of the style's light palette, whatever
-// palette a dark desktop theme applies.
+// The text colours of Qt's light scheme, as a desktop without a theme has them. The window's grey
+// is fixed and light, so its text keeps them whatever a dark desktop theme would apply.
+const QColor kText(0x00, 0x00, 0x00);
+const QColor kDisabledText(0xBE, 0xBE, 0xBE);
+
+// Paints the control on the window's own grey, so that it shows no rectangle of its own.
 void onWindowGrey(QWidget* widget) {
     QPalette palette = widget->palette();
-    const QPalette light = widget->style()->standardPalette();
     for (const QPalette::ColorGroup group :
          {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
         palette.setColor(group, QPalette::Window, kBackground);
-        palette.setColor(group, QPalette::WindowText, light.color(group, QPalette::WindowText));
+        palette.setColor(group, QPalette::WindowText,
+                         group == QPalette::Disabled ? kDisabledText : kText);
     }
     widget->setPalette(palette);
     // Buttons, the check box among them, would otherwise fill with the Button colour.
