@@ -5,6 +5,7 @@
 #include "wave_number.h"
 
 #include <QCloseEvent>
+#include <QLocale>
 #include <QScopedValueRollback>
 
 #include <limits>
@@ -115,9 +116,9 @@ void Form1::tick() {
 void Form1::run() {
     plot::setUp(*picture2_);
     const QString text = text1_->text();
-    const app::WaveNumber k = app::parseWaveNumber(text);
+    const WaveNumber k = parseWaveNumber(text);
     if (!k.accepted()) {
-        showMessage(app::refusalMessage(text, k.status));
+        showMessage(refusalMessage(text, k.status));
         return;
     }
     report(animation_.start(k.value));
@@ -132,7 +133,7 @@ void Form1::report(const std::optional<plot::Animation::Failure>& failure) {
     if (failure) {
         showMessage(tr("The wave number %1 is too large: the waves cannot be computed, so the "
                        "animation for it has stopped.")
-                        .arg(failure->k, 0, 'g', 17));
+                        .arg(failure->k, 0, 'g', QLocale::FloatingPointShortest));
     }
 }
 
