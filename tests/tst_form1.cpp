@@ -8,7 +8,6 @@
 
 #include <QAccessible>
 #include <QApplication>
-#include <QClipboard>
 #include <QFontInfo>
 #include <QSignalSpy>
 #include <QStyle>
@@ -337,14 +336,11 @@ void TstForm1::enterPressesTheFocusedButton() {
 void TstForm1::longPasteIsKeptWhole() {
     // 1e-40001 times 1e40003; cut short anywhere, the text would read as zero or as nothing.
     const QString pasted = "0." + QString(40'000, '0') + "1e40003";
-    QGuiApplication::clipboard()->setText(pasted);
-    if (QGuiApplication::clipboard()->text() != pasted) {
-        QSKIP("This desktop has no clipboard to paste from: a compositor without a seat has none");
-    }
     auto* text = child<QLineEdit>(*form_, "Text1");
-    text->setFocus();
-    QTest::keyClick(text, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(text, Qt::Key_V, Qt::ControlModifier);
+    text->selectAll();
+    // What a paste does with the clipboard's text; the headless compositor of the Wayland run has
+    // no clipboard.
+    text->insert(pasted);
     QCOMPARE(text->text().size(), pasted.size());
     QTest::mouseClick(child(*form_, "RUN"), Qt::LeftButton);
     QVERIFY(!openMessage(*form_));
