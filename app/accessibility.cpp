@@ -16,7 +16,7 @@ namespace {
 // chain rather than in the order the controls were made.
 class Form1Accessible : public QAccessibleWidget {
 public:
-    explicit Form1Accessible(Form1* form) : QAccessibleWidget(form) {}
+    explicit Form1Accessible(Form1* form) : QAccessibleWidget(form, QAccessible::Window) {}
 
     QAccessibleInterface* child(int index) const override {
         const QList<QWidget*> children = ordered();

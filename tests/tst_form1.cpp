@@ -248,6 +248,7 @@ void TstForm1::accessibility() {
         QVERIFY2(description.contains(part), qPrintable(description));
     }
     QAccessibleInterface* window = QAccessible::queryAccessibleInterface(form_.get());
+    QCOMPARE(window->role(), QAccessible::Window);
     QCOMPARE(window->childCount(), 7);
     QCOMPARE(window->child(index), control);
     QCOMPARE(window->indexOfChild(control), index);
