@@ -59,12 +59,9 @@ void PlotSurface::rasterise(std::span<const Segment> segments) {
 }
 
 void PlotSurface::line(float x1, float y1, float x2, float y2, QRgb colour) {
-    const Segment segment{x1, y1, x2, y2, colour};
     dirty_.add(drawLine(pixels(), mapping_.toPixel(x1, y1), mapping_.toPixel(x2, y2), colour));
-    const auto same = [&](const Segment& s) {
-        return s.x1 == x1 && s.y1 == y1 && s.x2 == x2 && s.y2 == y2 && s.colour == colour;
-    };
-    if (std::none_of(content_.lines.begin(), content_.lines.end(), same)) {
+    const Segment segment{x1, y1, x2, y2, colour};
+    if (std::find(content_.lines.begin(), content_.lines.end(), segment) == content_.lines.end()) {
         content_.lines.push_back(segment);
     }
 }

@@ -15,6 +15,8 @@ namespace plot {
 struct Segment {
     float x1, y1, x2, y2;
     QRgb colour;
+
+    bool operator==(const Segment&) const = default;
 };
 
 class Surface {
