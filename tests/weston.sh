@@ -6,12 +6,17 @@ set -euo pipefail
 action=$1 dir=$2 socket=$3
 pidfile=$dir/weston.pid
 
-# Still there and not yet a zombie, which it stays until init reaps it.
-running() {
+# Process $1 still there and not yet a zombie, which it stays until init reaps it; named $2 when
+# a name is given.
+alive() {
     local comm state
-    [ -f "$pidfile" ] &&
-        read -r _ comm state _ 2>/dev/null <"/proc/$(cat "$pidfile")/stat" &&
-        [ "$comm" = "(weston)" ] && [ "$state" != Z ]
+    read -r _ comm state _ 2>/dev/null <"/proc/$1/stat" && [ "$state" != Z ] &&
+        { [ -z "${2:-}" ] || [ "$comm" = "($2)" ]; }
+}
+
+# The Weston of the pid file, and not another process that has since taken its number.
+running() {
+    [ -f "$pidfile" ] && alive "$(cat "$pidfile")" weston
 }
 
 stop() {
@@ -42,10 +47,13 @@ start)
     # fill the screen; --idle-time=0 keeps it from blanking and locking the screen mid-run.
     XDG_RUNTIME_DIR=$dir weston --backend=headless-backend.so --shell=desktop-shell.so \
         --socket="$socket" --idle-time=0 --no-config </dev/null >"$dir/weston.log" 2>&1 &
-    echo $! >"$pidfile"
+    pid=$!
+    echo "$pid" >"$pidfile"
+    # Until the shell's child has become weston it goes by the shell's name, so only whether
+    # it lives counts here.
     for _ in $(seq 100); do
         [ -S "$dir/$socket" ] && exit 0
-        running || break
+        alive "$pid" || break
         sleep 0.1
     done
     echo "weston did not come up:" >&2
