@@ -8,6 +8,8 @@
 #   make fuzz   fuzz the Wave Num parser for FUZZ_SECONDS (60 by default)
 #   make lint   clang-tidy and cppcheck over the project's own sources
 #   make bench  benchmarks of the drawing, then the real program measured under Xvfb
+#   make windows       the Windows program, its zip and its installer, in build-windows/
+#   make windows-test  the whole test suite of the Windows build, under Wine
 
 BUILD_DIR ?= build
 BUILD_TYPE ?= Release
@@ -23,6 +25,14 @@ PREFIX ?= /usr/local
 # The sanitizer and fuzz builds need clang and its runtimes (libFuzzer among them).
 CHECK_PACKAGES := $(TEST_PACKAGES) clang-14 libclang-rt-14-dev
 LINT_PACKAGES := $(PACKAGES) clang-tidy-14 cppcheck
+
+# The Windows build: Debian's mingw-w64, and Qt for Windows built once from Debian's own
+# qt6-base source into a cache outside the clone, with the machine's Qt as its host tools.
+WINDOWS_PACKAGES := cmake ninja-build g++-mingw-w64-x86-64-posix qt6-base-dev qt6-tools-dev \
+	qt6-l10n-tools qt6-translations-l10n dpkg-dev nsis
+WINDOWS_TEST_PACKAGES := $(WINDOWS_PACKAGES) $(SCREENSHOT_PACKAGES) wine wine64
+WINDOWS_DIR ?= build-windows
+WINDOWS_CACHE ?= $(or $(XDG_CACHE_HOME),$(HOME)/.cache)/electron-wave-windows
 
 ASAN_DIR ?= build-asan
 FUZZ_DIR ?= build-fuzz
@@ -118,12 +128,38 @@ fuzz: check-deps
 	  -timeout=5 -dict=$(CURDIR)/fuzz/wave_number.dict -artifact_prefix=./ \
 	  -print_final_stats=1 corpus $(CURDIR)/fuzz/corpus
 
-# Uses the compile commands of the normal build, which also generates the moc files.
+# Uses the compile commands of the normal build, which also generates the moc files; the tests
+# built only for Windows are not among them.
 lint: lint-deps build
-	find $(LINT_DIRS) -name '*.cpp' | xargs -P $(JOBS) -n 1 clang-tidy-14 -p $(BUILD_DIR) --quiet
+	find $(LINT_DIRS) -name '*.cpp' ! -name 'tst_windows*' | \
+	  xargs -P $(JOBS) -n 1 clang-tidy-14 -p $(BUILD_DIR) --quiet
 	cppcheck --quiet --error-exitcode=1 --enable=warning,style,performance,portability \
 	  --std=c++20 --library=qt --inline-suppr \
 	  $(addprefix -I ,$(LINT_DIRS)) $(LINT_DIRS)
 
+.PHONY: windows-deps windows-test-deps windows-configure windows windows-test
+
+windows-deps:
+	$(call install-missing,$(WINDOWS_PACKAGES))
+
+windows-test-deps:
+	$(call install-missing,$(WINDOWS_TEST_PACKAGES))
+
+windows-configure: windows-deps
+	packaging/windows/build-qt.sh $(WINDOWS_CACHE)
+	cmake -S . -B $(WINDOWS_DIR) -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/packaging/windows/mingw-w64-x86_64.cmake \
+	  -DCMAKE_PREFIX_PATH=$(WINDOWS_CACHE)/qt -DQT_HOST_PATH=/usr -DBUILD_BENCHMARKS=OFF
+
+windows: windows-configure
+	cmake --build $(WINDOWS_DIR) -j $(JOBS) --target electron-wave
+	cmake --build $(WINDOWS_DIR) --target windows_package
+
+# The suite as on Linux, less what only a Linux desktop has, in an X display of its own for
+# Wine's windows; then the Windows program's first frame against the Linux program's.
+windows-test: windows-test-deps windows build
+	cmake --build $(WINDOWS_DIR) -j $(JOBS)
+	packaging/windows/in-xvfb.sh ctest --test-dir $(WINDOWS_DIR) --output-on-failure -j $(JOBS)
+
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(WINDOWS_DIR)
