@@ -7,7 +7,8 @@
 #   make check  the whole test suite again, built with clang under ASan, UBSan and LSan
 #   make fuzz   fuzz the Wave Num parser for FUZZ_SECONDS (60 by default)
 #   make lint   clang-tidy and cppcheck over the project's own sources
-#   make bench  benchmarks of the drawing, then the real program measured under Xvfb
+#   make bench [ROUNDS=...] [PERF_DATA=...]   benchmarks of the drawing, then the real program
+#               measured under Xvfb, side by side with a floor of Qt's own and with matplotlib
 #   make windows       the Windows program, its zip and its installer, in build-windows/
 #   make windows-test  the whole test suite of the Windows build, under Wine
 
@@ -21,6 +22,8 @@ PACKAGES := cmake g++ make qt6-base-dev qt6-wayland qt6-tools-dev qt6-l10n-tools
 # The window's tests run a second time on Wayland, under a headless Weston of their own.
 TEST_PACKAGES := $(PACKAGES) weston
 SCREENSHOT_PACKAGES := xvfb openbox xdotool imagemagick
+# The end-to-end measurement compares the program with matplotlib, and can profile it with perf.
+BENCH_PACKAGES := xvfb openbox xdotool python3-matplotlib linux-perf
 PREFIX ?= /usr/local
 # The sanitizer and fuzz builds need clang and its runtimes (libFuzzer among them).
 CHECK_PACKAGES := $(TEST_PACKAGES) clang-14 libclang-rt-14-dev
@@ -46,7 +49,8 @@ LINT_DIRS := field plot app tests fuzz
 
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
-.PHONY: bench all deps test-deps check-deps lint-deps configure build run test check fuzz lint clean
+.PHONY: bench bench-deps all deps test-deps check-deps lint-deps configure build run test check fuzz \
+	lint clean
 
 all: build
 
@@ -101,12 +105,16 @@ screenshot-deps:
 screenshots: screenshot-deps build
 	tools/screenshots.sh $(BUILD_DIR)/app/electron-wave docs
 
-# The table goes to the terminal, the figures as JSON into the build directory. The end-to-end
+bench-deps:
+	$(call install-missing,$(BENCH_PACKAGES))
+
+# The tables go to the terminal, the figures as JSON into the build directory. The end-to-end
 # measurement runs where Xvfb and xdotool can be installed.
-bench: screenshot-deps build
+bench: bench-deps build
 	$(BUILD_DIR)/bench/bench_frame --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
 	  --benchmark_out=$(BUILD_DIR)/bench.json --benchmark_out_format=json
-	bench/measure-e2e.sh $(BUILD_DIR)/app/electron-wave $(BUILD_DIR)/bench-e2e.json
+	bench/measure-e2e.sh $(BUILD_DIR)/app/electron-wave $(BUILD_DIR)/bench/bench_floor \
+	  $(BUILD_DIR)/bench-e2e.json
 
 # One clang build serves the sanitizer tests; the fuzz run has its own, so both can run at once.
 define configure-sanitized

@@ -20,7 +20,7 @@ void evaluateOneSample(benchmark::State& state) {
 }
 BENCHMARK(evaluateOneSample);
 
-// The floor: the model evaluations of one frame and nothing else.
+// The model evaluations of one frame and nothing else.
 void modelOfOneFrame(benchmark::State& state) {
     plot::FrameSamples samples;
     plot::Frame frame{0.0, kWaveNumber, kWaveNumber / 2, {}};
