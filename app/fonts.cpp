@@ -1,7 +1,9 @@
 #include "fonts.h"
 
 #include <QApplication>
+#include <QFontInfo>
 #include <QFontMetrics>
+#include <QFontMetricsF>
 
 namespace app {
 
@@ -14,12 +16,39 @@ constexpr int kCloseSize = 12;
 constexpr int kLargestInterfaceSize = 12;
 constexpr int kSmallestInterfaceSize = 8;
 
+// Under a Japanese locale fontconfig's default gothic is IPAGothic, whose Latin letters are all
+// one width. The proportional gothics that Japanese desktops use for their own text take its
+// place, the first one installed; IPAPGothic comes in the same package as IPAGothic.
+const QStringList kProportionalFaces{QStringLiteral("Noto Sans CJK JP"),
+                                     QStringLiteral("IPAPGothic")};
+
+// fontconfig calls the fixed-width CJK gothics dual-width, which QFontInfo::fixedPitch() does not
+// count as fixed: their Latin letters tell.
+bool fixedWidth(const QFont& font) {
+    const QFontMetricsF metrics(font);
+    return QFontInfo(font).fixedPitch() || metrics.horizontalAdvance(QLatin1Char('i')) ==
+                                               metrics.horizontalAdvance(QLatin1Char('W'));
+}
+
+void useProportionalInterfaceFont() {
+    const QFont font = QApplication::font();
+    if (!fixedWidth(font)) {
+        return;
+    }
+    QFont proportional = font;
+    proportional.setFamilies(kProportionalFaces);
+    if (!fixedWidth(proportional)) {
+        QApplication::setFont(proportional);
+    }
+}
+
 }  // namespace
 
-void registerFontSubstitutes() {
+void setUpFonts() {
     QFont::insertSubstitutions(kCloseFace,
                                {QStringLiteral("IPAPGothic"), QStringLiteral("IPA Pゴシック"),
                                 QStringLiteral("Noto Sans CJK JP")});
+    useProportionalInterfaceFont();
 }
 
 QFont interfaceFont(const QString& widestCaption, int width) {

@@ -6,11 +6,13 @@
 
 namespace app {
 
-// Lets the requested Japanese face fall back to an installed proportional gothic.
-void registerFontSubstitutes();
+// Before the window is made: lets the CLOSE button's face fall back to an installed
+// proportional gothic, and gives the program a proportional interface font where the desktop's
+// is fixed-width.
+void setUpFonts();
 
-// The platform's default face at the largest size, down to a legible minimum, at which the
-// widest caption fits its control.
+// The application's face at the largest size, down to a legible minimum, at which the widest
+// caption fits its control.
 QFont interfaceFont(const QString& widestCaption, int width);
 QFont closeButtonFont();
 

@@ -1,6 +1,7 @@
 #include "form1.h"
 
 #include "fonts.h"
+#include "logical_size_keeper.h"
 #include "sweep.h"
 #include "wave_number.h"
 
@@ -65,6 +66,7 @@ Form1::Form1(QWidget* parent)
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("電子波自己干渉"));
     resize(kClientSize);
+    new LogicalSizeKeeper(this);
     setFont(interfaceFont(label1_->text(), label1_->width()));
     onWindowGrey(this);
 

@@ -19,7 +19,7 @@ int main(int argc, char* argv[]) {
     QApplication::setWindowIcon(icon);
     // Lets the desktop match the window to the installed menu entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.electronwave.ElectronWave"));
-    app::registerFontSubstitutes();
+    app::setUpFonts();
     app::installAccessibleInterfaces();
 
     app::Form1 window;

@@ -8,6 +8,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QSignalSpy>
 #include <QStyle>
@@ -40,6 +41,8 @@ private slots:
     void captionsFit_data();
     void captionsFit();
     void closeButtonFont();
+    void captionsInAProportionalFace_data();
+    void captionsInAProportionalFace();
     void focusChain();
     void accessibility_data();
     void accessibility();
@@ -69,7 +72,7 @@ private:
 };
 
 void TstForm1::initTestCase() {
-    app::registerFontSubstitutes();
+    app::setUpFonts();
     app::installAccessibleInterfaces();
 }
 
@@ -194,6 +197,38 @@ void TstForm1::closeButtonFont() {
                  resolved.family().contains(QStringLiteral("ゴシック")),
              qPrintable(resolved.family()));
     QVERIFY(resolved.bold());
+}
+
+void TstForm1::captionsInAProportionalFace_data() {
+    QTest::addColumn<QString>("name");
+    for (const char* name : {"RUN", "Label1", "Check1", "Command3", "message"}) {
+        QTest::newRow(name) << name;
+    }
+}
+
+// Where the desktop's face sets every Latin letter in one width, as IPAGothic, fontconfig's
+// default under a Japanese locale, does, the captions and messages are in a proportional one.
+void TstForm1::captionsInAProportionalFace() {
+    const auto oneWidth = [](const QFont& font) {
+        const QFontMetricsF metrics(font);
+        return metrics.horizontalAdvance(QStringLiteral("iiii")) ==
+               metrics.horizontalAdvance(QStringLiteral("WWWW"));
+    };
+    if (!oneWidth(QFontDatabase::systemFont(QFontDatabase::GeneralFont))) {
+        QSKIP("The desktop's face is proportional here");
+    }
+    QFETCH(QString, name);
+    const QWidget* widget = nullptr;
+    if (name == "message") {
+        child<QLineEdit>(*form_, "Text1")->setText("x");
+        QTest::mouseClick(child(*form_, "RUN"), Qt::LeftButton);
+        QVERIFY(openMessage(*form_));
+        widget = openMessage(*form_)->findChild<QLabel*>("qt_msgbox_label");
+    } else {
+        widget = child(*form_, qPrintable(name));
+    }
+    QVERIFY(widget);
+    QVERIFY2(!oneWidth(widget->font()), qPrintable(QFontInfo(widget->font()).family()));
 }
 
 void TstForm1::focusChain() {

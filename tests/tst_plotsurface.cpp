@@ -1,14 +1,11 @@
 #include "animation.h"
+#include "offscreen_screens.h"
 #include "palette.h"
 #include "plot_surface.h"
 #include "sweep.h"
 
 #include <QApplication>
 #include <QBackingStore>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -32,15 +29,6 @@ constexpr std::array kRatios{1.0, 1.25, 1.5, 1.75, 2.0, 2.25, 2.5, 2.75, 3.0};
 constexpr QRect kPlotGeometry(4, 4, 633, 201);  // where the window puts its plot
 const QColor kWindowGrey(0xE0, 0xE0, 0xE0);
 
-QScreen* screenOf(qreal ratio) {
-    const QList<QScreen*> screens = QGuiApplication::screens();
-    const auto found = std::find_if(screens.begin(), screens.end(), [ratio](const QScreen* s) {
-        return s->devicePixelRatio() == ratio;
-    });
-    Q_ASSERT(found != screens.end());
-    return *found;
-}
-
 // A window holding a plot as the program's window does, on the screen of a ratio.
 struct PlotWindow {
     explicit PlotWindow(qreal ratio) {
@@ -52,7 +40,7 @@ struct PlotWindow {
         moveTo(ratio);
         window.show();
     }
-    void moveTo(qreal ratio) { window.move(screenOf(ratio)->geometry().topLeft()); }
+    void moveTo(qreal ratio) { window.move(offscreen::screenOf(ratio)->geometry().topLeft()); }
     // The window's pixels as the last paints left them.
     const QImage& shown() { return *dynamic_cast<QImage*>(window.backingStore()->paintDevice()); }
 
@@ -361,27 +349,10 @@ void TstPlotSurface::paintedUpToTheFrame() {
 }
 
 int main(int argc, char** argv) {
-    // Offscreen screens of every ratio, scaled as QT_SCREEN_SCALE_FACTORS scales a desktop's.
-    QTemporaryDir dir;
-    QJsonArray screens;
-    QStringList factors;
-    for (std::size_t i = 0; i < kRatios.size(); ++i) {
-        const QString name = QStringLiteral("screen%1").arg(i);
-        screens.append(QJsonObject{
-            {"name", name}, {"x", int(i) * 2000}, {"y", 0}, {"width", 2000}, {"height", 1000}});
-        factors << QStringLiteral("%1=%2").arg(name).arg(kRatios[i]);
-    }
-    const QString config = dir.filePath(QStringLiteral("screens.json"));
-    QFile file(config);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(QJsonDocument(
-                       QJsonObject{{"screens", screens}, {"synchronousWindowSystemEvents", true}})
-                       .toJson()) < 0) {
+    const QTemporaryDir dir;
+    if (!offscreen::setUpScreens(kRatios, dir)) {
         return 1;
     }
-    file.close();
-    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + config.toLocal8Bit());
-    qputenv("QT_SCREEN_SCALE_FACTORS", factors.join(';').toLocal8Bit());
 
     QApplication application(argc, argv);
     TstPlotSurface test;
