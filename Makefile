@@ -20,7 +20,7 @@ JOBS ?= $(shell nproc)
 # screens as the X11 backend reports a move by the desktop.
 PACKAGES := cmake g++ make qt6-base-dev qt6-base-private-dev qt6-wayland qt6-tools-dev \
 	qt6-l10n-tools qt6-translations-l10n libbenchmark-dev fonts-ipafont-gothic \
-	desktop-file-utils appstream dpkg-dev file
+	desktop-file-utils appstream dpkg-dev file libsleef-dev
 # The window's tests run a second time on Wayland, under a headless Weston of their own.
 TEST_PACKAGES := $(PACKAGES) weston
 SCREENSHOT_PACKAGES := xvfb openbox xdotool imagemagick

@@ -6,31 +6,97 @@
 
 #include <benchmark/benchmark.h>
 #include <QApplication>
+#include <QImage>
+
+#include <array>
+#include <string>
+#include <utility>
 
 namespace {
 
 constexpr double kWaveNumber = 14.0;
 
+// What the code before the model leaves in the vector registers. The program's own state is
+// "after a fill": Qt's AVX2 image fill leaves the upper register halves dirty, which on Intel
+// processors makes every switch between SSE code and the AVX-encoded libm cost hundreds of
+// cycles, until something clears them again.
+enum class UpperState { AfterImageFill, Cleared };
+
+void prepare(UpperState state) {
+    if (state == UpperState::AfterImageFill) {
+        QImage image(8, 1, QImage::Format_RGB32);
+        image.fill(0xffffffffU);
+        benchmark::DoNotOptimize(image.constBits());
+    } else {
+#if defined(__x86_64__)
+        if (__builtin_cpu_supports("avx")) {
+            asm volatile("vzeroupper");
+        }
+#endif
+    }
+}
+
 void evaluateOneSample(benchmark::State& state) {
+    prepare(static_cast<UpperState>(state.range(0)));
     double x = -4.4;
     for (auto _ : state) {
         benchmark::DoNotOptimize(field::evaluate(x, 0.4, kWaveNumber, kWaveNumber / 2));
         x = x > 10.5 ? -4.4 : x + 0.02;
     }
 }
-BENCHMARK(evaluateOneSample);
+BENCHMARK(evaluateOneSample)->ArgName("cleared")->Arg(0)->Arg(1);
 
-// The model evaluations of one frame and nothing else.
+// The model evaluations of one frame and nothing else, as the plot asks for them.
 void modelOfOneFrame(benchmark::State& state) {
+    prepare(UpperState::AfterImageFill);
     plot::FrameSamples samples;
     plot::Frame frame{0.0, kWaveNumber, kWaveNumber / 2, {}};
     for (auto _ : state) {
         plot::sampleSweep(frame, samples);
-        benchmark::DoNotOptimize(samples.data());
+        benchmark::DoNotOptimize(samples.density.data());
         frame.t = frame.t > 1.3 ? 0.0 : frame.t + 0.005;
     }
 }
-BENCHMARK(modelOfOneFrame);
+BENCHMARK(modelOfOneFrame)->Unit(benchmark::kMicrosecond);
+
+// The same with each vector unit the machine has, "none" being sample by sample.
+void modelOfOneFrameWith(benchmark::State& state, field::VectorUnit unit, UpperState upper) {
+    prepare(upper);
+    std::array<double, plot::kSamplesPerSweep> x{};
+    double position = plot::kSweepStart;
+    for (double& p : x) {
+        p = position;
+        position += plot::kSweepStep;
+    }
+    plot::FrameSamples samples;
+    double t = 0.0;
+    for (auto _ : state) {
+        field::evaluate(x, t, kWaveNumber, kWaveNumber / 2,
+                        {samples.re, samples.im, samples.density}, unit);
+        benchmark::DoNotOptimize(samples.density.data());
+        t = t > 1.3 ? 0.0 : t + 0.005;
+    }
+}
+
+void registerModelOfOneFrameWith() {
+    const std::array<std::pair<field::VectorUnit, const char*>, 4> units{{
+        {field::VectorUnit::None, "none"},
+        {field::VectorUnit::Sse2, "sse2"},
+        {field::VectorUnit::Avx2, "avx2"},
+        {field::VectorUnit::Avx512, "avx512"},
+    }};
+    for (const auto& [unit, name] : units) {
+        if (!field::isAvailable(unit)) {
+            continue;
+        }
+        for (const UpperState upper : {UpperState::AfterImageFill, UpperState::Cleared}) {
+            const std::string label = std::string("modelOfOneFrameWith/") + name +
+                                      (upper == UpperState::Cleared ? "/cleared" : "");
+            benchmark::RegisterBenchmark(label.c_str(), modelOfOneFrameWith, unit, upper)
+                ->Unit(benchmark::kMicrosecond);
+        }
+    }
+}
 
 // The drawing of one frame's sweep alone, its samples computed beforehand: a new frame walks
 // every line; the erase sweep of the same frame rewrites the pixels the lines covered. Only the
@@ -109,6 +175,7 @@ int main(int argc, char** argv) {
     }
     QApplication application(argc, argv);
     benchmark::Initialize(&argc, argv);
+    registerModelOfOneFrameWith();
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

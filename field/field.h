@@ -1,6 +1,8 @@
 // The field of two hyperbolic-secant wave packets moving towards each other, in closed form.
-// Pure arithmetic without Qt: the plot asks it for one sample at a time.
+// Pure arithmetic without Qt: one sample at a time, or all the samples of a sweep at once.
 #pragma once
+
+#include <span>
 
 namespace field {
 
@@ -22,6 +24,29 @@ struct Sample {
 };
 
 // The field at position x and time t for wave number k, where v = k / 2 is the drift speed.
+// The reference that the sweep below is held to.
 Sample evaluate(double x, double t, double k, double v);
+
+// Where the field along a sweep goes: one array per part of the sample.
+struct SweepArrays {
+    std::span<double> re;
+    std::span<double> im;
+    std::span<double> density;
+};
+
+// The vector units that a sweep can be evaluated with, from none (sample by sample) up.
+enum class VectorUnit { None, Sse2, Avx2, Avx512 };
+
+// Whether this build has code for the unit and this machine can run it.
+bool isAvailable(VectorUnit unit);
+// The widest available unit.
+VectorUnit bestVectorUnit();
+
+// evaluate() at every position of x for time t, into as many entries of each array as the
+// shortest of x and the arrays has: the same operations in the same order, with exp and sincos
+// from a vector library whose results are within 1 ULP. An unavailable unit evaluates sample
+// by sample.
+void evaluate(std::span<const double> x, double t, double k, double v, const SweepArrays& out,
+              VectorUnit unit = bestVectorUnit());
 
 }  // namespace field

@@ -37,8 +37,11 @@ fi
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "depends: $depends"
 names=$(sed 's/ *([^)]*)//g; s/, */\n/g' <<<"$depends")
-for needed in libqt6core6 libqt6gui6 libqt6widgets6 libstdc++6 fonts-ipafont-gothic \
-    qt6-translations-l10n qt6-wayland; do
+needs=(libqt6core6 libqt6gui6 libqt6widgets6 libstdc++6 fonts-ipafont-gothic
+    qt6-translations-l10n qt6-wayland)
+# The model's vector code, and with it SLEEF, is built for x86-64 only.
+[ "$(dpkg-deb -f "$deb" Architecture)" = amd64 ] && needs+=(libsleef3)
+for needed in "${needs[@]}"; do
     grep -Fxq "$needed" <<<"$names" || { echo "missing dependency: $needed"; fail=1; }
 done
 # Only the tests need a compositor.

@@ -27,15 +27,15 @@ void setUp(Surface& surface) {
 }
 
 void sampleSweep(const Frame& frame, FrameSamples& samples) {
-    for (std::size_t i = 0; i < kSamplesPerSweep; ++i) {
-        samples[i] = field::evaluate(kPositions[i], frame.t, frame.k, frame.v);
-    }
+    field::evaluate(kPositions, frame.t, frame.k, frame.v,
+                    {samples.re, samples.im, samples.density});
 }
 
 bool allFinite(const FrameSamples& samples) {
-    return std::all_of(samples.begin(), samples.end(), [](const field::Sample& s) {
-        return std::isfinite(s.re) && std::isfinite(s.im) && std::isfinite(s.density);
-    });
+    const auto finite = [](const std::array<double, kSamplesPerSweep>& values) {
+        return std::all_of(values.begin(), values.end(), [](double d) { return std::isfinite(d); });
+    };
+    return finite(samples.re) && finite(samples.im) && finite(samples.density);
 }
 
 void drawSweep(Surface& surface, const Frame& frame, const FrameSamples& samples, SweepMode mode,
@@ -47,7 +47,8 @@ void drawSweep(Surface& surface, const Frame& frame, const FrameSamples& samples
     // In sample order, so that where traces cross, the later segment covers the earlier one.
     std::array<Segment, 3 * kSamplesPerSweep> segments;
     auto* segment = segments.data();
-    for (const field::Sample& s : samples) {
+    for (std::size_t i = 0; i < kSamplesPerSweep; ++i) {
+        const field::Sample s{kPositions[i], samples.re[i], samples.im[i], samples.density[i]};
         // The left end is recomputed from this sample's x, not taken from the previous sample.
         const auto left = static_cast<float>(s.x - kSweepStep);
         const auto right = static_cast<float>(s.x);

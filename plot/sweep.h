@@ -47,13 +47,20 @@ constexpr std::size_t countSweepSamples() {
 }
 inline constexpr std::size_t kSamplesPerSweep = countSweepSamples();
 
-using FrameSamples = std::array<field::Sample, kSamplesPerSweep>;
+// The field at every sample position of a frame's sweep, one array per part of the sample.
+struct FrameSamples {
+    std::array<double, kSamplesPerSweep> re{};
+    std::array<double, kSamplesPerSweep> im{};
+    std::array<double, kSamplesPerSweep> density{};
+};
 
 // The coordinate system of the plot, and the grey baseline under the density trace.
 void setUp(Surface& surface);
 
-// The field at every sample position of the frame's sweep.
+// The field at every sample position of the frame's sweep, all at once with the machine's
+// vector unit.
 void sampleSweep(const Frame& frame, FrameSamples& samples);
+// False where the field could not be computed, as for wave numbers so large that k x overflows.
 bool allFinite(const FrameSamples& samples);
 
 // Joins each sample of the frame to the previous one with a segment per trace, starting from

@@ -2,7 +2,10 @@
 
 #include <QTest>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <vector>
 
 using field::evaluate;
 using P = field::FieldParameters;
@@ -22,6 +25,8 @@ private slots:
     void densityIdentity();
     void largeWaveNumbersStayFinite_data();
     void largeWaveNumbersStayFinite();
+    void sweepAgreesWithEvaluate_data();
+    void sweepAgreesWithEvaluate();
 };
 
 void TstField::packetCentres_data() {
@@ -139,6 +144,63 @@ void TstField::largeWaveNumbersStayFinite() {
             const field::Sample s = evaluate(x, t, k, k / 2);
             QVERIFY(std::isfinite(s.re) && std::isfinite(s.im) && std::isfinite(s.density));
             QVERIFY(s.density >= 0.0 && s.density <= 2.8);
+        }
+    }
+}
+
+void TstField::sweepAgreesWithEvaluate_data() {
+    QTest::addColumn<double>("k");
+    // Beyond 1e299 the vector sine is only promised to lie in [-1, 1]: there only finiteness
+    // must agree.
+    QTest::addColumn<bool>("valuesAgree");
+    QTest::newRow("standing still") << 0.0 << true;
+    QTest::newRow("moving apart") << -14.0 << true;
+    QTest::newRow("k 1e6") << 1e6 << true;
+    QTest::newRow("k 1e300") << 1e300 << false;
+    QTest::newRow("k x overflows") << 1.7e308 << false;
+}
+
+// Every unit the machine has, and the plain path, give what evaluate() gives along a sweep
+// over a whole run, to a few units in the last place, and fail to be finite where it does.
+void TstField::sweepAgreesWithEvaluate() {
+    QFETCH(double, k);
+    QFETCH(bool, valuesAgree);
+    std::vector<double> x;
+    for (double p = -4.4; p <= 10.5; p += 0.02) {
+        x.push_back(p);
+    }
+    std::vector<double> re(x.size());
+    std::vector<double> im(x.size());
+    std::vector<double> density(x.size());
+    QVERIFY(field::isAvailable(field::bestVectorUnit()));
+    for (const auto unit : {field::VectorUnit::None, field::VectorUnit::Sse2,
+                            field::VectorUnit::Avx2, field::VectorUnit::Avx512}) {
+        if (!field::isAvailable(unit)) {
+            continue;
+        }
+        for (double t = 0.0; t <= 1.3; t += 0.005) {
+            std::fill(density.begin(), density.end(), -1.0);
+            field::evaluate(x, t, k, k / 2, {re, im, density}, unit);
+            for (std::size_t i = 0; i < x.size(); ++i) {
+                const field::Sample s = evaluate(x[i], t, k, k / 2);
+                const std::array expected{s.re, s.im, s.density};
+                const std::array actual{re[i], im[i], density[i]};
+                for (std::size_t j = 0; j < expected.size(); ++j) {
+                    const bool agree = valuesAgree && std::isfinite(expected[j])
+                                           ? std::abs(actual[j] - expected[j]) <= 1e-12
+                                           : std::isfinite(actual[j]) == std::isfinite(expected[j]);
+                    if (!agree) {
+                        QFAIL(
+                            qPrintable(QStringLiteral("unit %1, t = %2, x = %3, part %4: %5 for %6")
+                                           .arg(int(unit))
+                                           .arg(t)
+                                           .arg(x[i])
+                                           .arg(j)
+                                           .arg(actual[j], 0, 'g', 17)
+                                           .arg(expected[j], 0, 'g', 17)));
+                    }
+                }
+            }
         }
     }
 }

@@ -1,8 +1,15 @@
+#include "animation.h"
+#include "field.h"
 #include "palette.h"
+#include "raster.h"
 #include "recording_surface.h"
 #include "sweep.h"
 
+#include <QLineF>
 #include <QTest>
+
+#include <functional>
+#include <vector>
 
 Q_DECLARE_METATYPE(plot::SweepMode)
 
@@ -14,9 +21,9 @@ class TstSweep : public QObject {
 
 private slots:
     void setUpScalesAndDrawsTheBaseline();
-    void sampleCountAndPositions();
     void firstSweepStartsFromEmptyState();
-    void segmentsJoinAndNarrowToFloat();
+    void vectorSweepPlotsAsEvaluateDoes_data();
+    void vectorSweepPlotsAsEvaluateDoes();
     void coloursByMode_data();
     void coloursByMode();
     void traceStateCarriesAcrossSweeps();
@@ -42,19 +49,6 @@ void TstSweep::setUpScalesAndDrawsTheBaseline() {
     QCOMPARE(baseline.colour, qRgb(128, 128, 128));
 }
 
-void TstSweep::sampleCountAndPositions() {
-    QCOMPARE(plot::kSamplesPerSweep, 746u);
-    plot::FrameSamples samples;
-    plot::sampleSweep({0.0, 14.0, 7.0, {}}, samples);
-    double x = -4.4;
-    for (const field::Sample& s : samples) {
-        QCOMPARE(s.x, x);
-        x += 0.02;
-    }
-    QVERIFY(samples.back().x < 10.5);
-    QVERIFY(samples.back().x + 0.02 > 10.5);
-}
-
 void TstSweep::firstSweepStartsFromEmptyState() {
     RecordingSurface surface;
     TraceState trace;
@@ -69,26 +63,84 @@ void TstSweep::firstSweepStartsFromEmptyState() {
     QCOMPARE(surface.lines[2].y1, -5.5f);
 }
 
-void TstSweep::segmentsJoinAndNarrowToFloat() {
-    RecordingSurface surface;
-    TraceState trace;
-    plot::sweep(surface, {0.3, 14.0, 7.0, trace}, SweepMode::Draw, trace);
-    plot::FrameSamples samples;
-    plot::sampleSweep({0.3, 14.0, 7.0, {}}, samples);
-    for (std::size_t i = 0; i < samples.size(); ++i) {
-        const field::Sample& s = samples[i];
-        const RecordedLine* l = &surface.lines[3 * i];
-        QCOMPARE(l[0].x1, float(s.x - 0.02));
-        QCOMPARE(l[0].x2, float(s.x));
-        QCOMPARE(l[0].y2, float(s.re - 0.7));
-        QCOMPARE(l[1].y2, float((s.im - 0.7) - 0.05));
-        QCOMPARE(l[2].y2, float(s.density - 5.5));
-        if (i > 0) {
-            for (int t = 0; t < 3; ++t) {
-                QCOMPARE(l[t].y1, surface.lines[3 * (i - 1) + t].y2);
+void TstSweep::vectorSweepPlotsAsEvaluateDoes_data() {
+    QTest::addColumn<double>("k");
+    QTest::addColumn<int>("ratio");
+    for (const double k : {1.0, 14.0, 100.0, 1000.0}) {
+        for (const int ratio : {1, 2}) {
+            QTest::addRow("k %g, ratio %d", k, ratio) << k << ratio;
+        }
+    }
+}
+
+// Through a whole run, every segment of every frame joins the same two pixels of the plot's
+// image whether the sweep's samples come all at once, from the machine's vector unit or any
+// other it has, or one at a time from evaluate() along the sweep as it is defined. At k = 1000
+// the envelopes' exponents leave the double range late in the run.
+void TstSweep::vectorSweepPlotsAsEvaluateDoes() {
+    QFETCH(double, k);
+    QFETCH(int, ratio);
+    const plot::PixelMapping mapping(plot::kPlotLeft, plot::kPlotTop, plot::kPlotRight,
+                                     plot::kPlotBottom, 631 * ratio, 199 * ratio);
+    const auto pixels = [&](double x1, double y1, double x2, double y2) {
+        return QLineF(mapping.toPixel(float(x1), float(y1)), mapping.toPixel(float(x2), float(y2)));
+    };
+
+    std::vector<double> x;
+    for (double p = plot::kSweepStart; p <= plot::kSweepEnd; p += plot::kSweepStep) {
+        x.push_back(p);
+    }
+    using Sampler = std::function<void(const plot::Frame&, plot::FrameSamples&)>;
+    std::vector<std::pair<QByteArray, Sampler>> samplers{{"sampleSweep", plot::sampleSweep}};
+    for (const auto unit :
+         {field::VectorUnit::Sse2, field::VectorUnit::Avx2, field::VectorUnit::Avx512}) {
+        if (field::isAvailable(unit)) {
+            samplers.emplace_back(
+                "vector unit " + QByteArray::number(int(unit)),
+                [unit, &x](const plot::Frame& frame, plot::FrameSamples& samples) {
+                    field::evaluate(x, frame.t, frame.k, frame.v,
+                                    {samples.re, samples.im, samples.density}, unit);
+                });
+        }
+    }
+
+    std::vector<TraceState> traces(samplers.size());
+    TraceState previous;
+    int frames = 0;
+    for (double t = plot::kTimeStart; t <= plot::kTimeEnd; t += plot::kTimeStep, ++frames) {
+        std::vector<QLineF> expected;
+        for (const double xi : x) {
+            const field::Sample s = field::evaluate(xi, t, k, k / 2);
+            const double left = xi - plot::kSweepStep;
+            expected.push_back(
+                pixels(left, previous.re - plot::kTraceOffset, xi, s.re - plot::kTraceOffset));
+            expected.push_back(
+                pixels(left, (previous.im - plot::kTraceOffset) - plot::kImaginaryExtraOffset, xi,
+                       (s.im - plot::kTraceOffset) - plot::kImaginaryExtraOffset));
+            expected.push_back(pixels(left, previous.density - plot::kDensityOffset, xi,
+                                      s.density - plot::kDensityOffset));
+            previous = {s.re, s.im, s.density};
+        }
+        for (std::size_t i = 0; i < samplers.size(); ++i) {
+            const plot::Frame frame{t, k, k / 2, traces[i]};
+            plot::FrameSamples samples;
+            samplers[i].second(frame, samples);
+            RecordingSurface surface;
+            plot::drawSweep(surface, frame, samples, SweepMode::Draw, traces[i]);
+            QCOMPARE(surface.lines.size(), expected.size());
+            for (std::size_t j = 0; j < expected.size(); ++j) {
+                const RecordedLine& l = surface.lines[j];
+                if (pixels(l.x1, l.y1, l.x2, l.y2) != expected[j]) {
+                    QFAIL(qPrintable(QStringLiteral("%1: t = %2, sample %3, trace %4")
+                                         .arg(samplers[i].first)
+                                         .arg(t)
+                                         .arg(j / 3)
+                                         .arg(j % 3)));
+                }
             }
         }
     }
+    QCOMPARE(frames, plot::kFramesPerRun);
 }
 
 void TstSweep::coloursByMode_data() {
