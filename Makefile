@@ -36,8 +36,6 @@ LINT_PACKAGES := $(PACKAGES) clang-tidy-14 cppcheck
 WINDOWS_PACKAGES := cmake ninja-build g++-mingw-w64-x86-64-posix qt6-base-dev qt6-tools-dev \
 	qt6-l10n-tools qt6-translations-l10n dpkg-dev nsis
 WINDOWS_TEST_PACKAGES := $(WINDOWS_PACKAGES) $(SCREENSHOT_PACKAGES) wine wine64
-# SLEEF is not in it yet: the mirrors here serve the sleef source package's description but not
-# its files, so the Windows build evaluates the model sample by sample.
 WINDOWS_DIR ?= build-windows
 WINDOWS_CACHE ?= $(or $(XDG_CACHE_HOME),$(HOME)/.cache)/electron-wave-windows
 
@@ -157,6 +155,8 @@ windows-deps:
 windows-test-deps:
 	$(call install-missing,$(WINDOWS_TEST_PACKAGES))
 
+# Without SLEEF for now: Debian's mirrors serve the sleef source package's description but not
+# its files, so the Windows build evaluates the model sample by sample.
 windows-configure: windows-deps
 	packaging/windows/build-qt.sh $(WINDOWS_CACHE)
 	cmake -S . -B $(WINDOWS_DIR) -DCMAKE_BUILD_TYPE=Release \
