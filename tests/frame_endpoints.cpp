@@ -40,10 +40,10 @@ std::vector<std::int32_t> endpoints() {
             if (line.colour == plot::kWhite) {
                 continue;
             }
-            for (const double value : {mapping.column(line.x1), mapping.row(line.y1),
-                                       mapping.column(line.x2), mapping.row(line.y2)}) {
-                points.push_back(std::int32_t(value));
-            }
+            points.insert(
+                points.end(),
+                {std::int32_t(mapping.column(line.x1)), std::int32_t(mapping.row(line.y1)),
+                 std::int32_t(mapping.column(line.x2)), std::int32_t(mapping.row(line.y2))});
         }
     }
     return points;
