@@ -62,7 +62,7 @@ Form1::Form1(QWidget* parent)
       text1_(place(new QLineEdit(QStringLiteral("14"), this), "Text1", {652, 60, 29, 18})),
       run_(place(new CommandButton(QStringLiteral("RUN"), this), "RUN", {644, 12, 53, 21})),
       label1_(place(new QLabel(QStringLiteral("Wave Num"), this), "Label1", {640, 44, 57, 17})),
-      animation_(*picture2_) {
+      animation_(picture2_->picture()) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("電子波自己干渉"));
     resize(kClientSize);
@@ -116,7 +116,7 @@ void Form1::tick() {
 }
 
 void Form1::run() {
-    plot::setUp(*picture2_);
+    plot::setUp(picture2_->picture());
     const QString text = text1_->text();
     const WaveNumber k = parseWaveNumber(text);
     if (!k.accepted()) {
@@ -128,7 +128,7 @@ void Form1::run() {
 }
 
 void Form1::clear() {
-    picture2_->clear();
+    picture2_->picture().clear();
 }
 
 void Form1::report(const std::optional<plot::Animation::Failure>& failure) {

@@ -104,7 +104,7 @@ void registerModelOfOneFrameWith() {
 void drawSweep(benchmark::State& state) {
     QWidget window;
     plot::PlotSurface surface({4, 4, 633, 201}, &window);
-    plot::setUp(surface);
+    plot::setUp(surface.picture());
     const std::array<plot::Frame, 2> frames{plot::Frame{0.4, kWaveNumber, kWaveNumber / 2, {}},
                                             plot::Frame{0.405, kWaveNumber, kWaveNumber / 2, {}}};
     std::array<plot::FrameSamples, 2> samples;
@@ -113,7 +113,8 @@ void drawSweep(benchmark::State& state) {
     plot::TraceState trace;
     const bool erasing = state.range(0) != 0;
     const auto sweep = [&](std::size_t i, plot::SweepMode mode) {
-        plot::drawSweep(surface, frames[i], samples[i], mode, trace);
+        plot::drawSweep(surface.picture(), frames[i], samples[i], mode, trace);
+        surface.picture().flush();
     };
     std::size_t i = 0;
     for (auto _ : state) {
@@ -138,8 +139,8 @@ BENCHMARK(drawSweep)->ArgName("erase")->Arg(0)->Arg(1);
 void frameIntoImage(benchmark::State& state) {
     QWidget window;
     plot::PlotSurface surface({4, 4, 633, 201}, &window);
-    plot::setUp(surface);
-    plot::Animation animation(surface);
+    plot::setUp(surface.picture());
+    plot::Animation animation(surface.picture());
     animation.start(kWaveNumber);
     for (auto _ : state) {
         animation.step();
@@ -155,9 +156,9 @@ BENCHMARK(frameIntoImage);
 void wholeRun(benchmark::State& state) {
     QWidget window;
     plot::PlotSurface surface({4, 4, 633, 201}, &window);
-    plot::Animation animation(surface);
+    plot::Animation animation(surface.picture());
     for (auto _ : state) {
-        plot::setUp(surface);
+        plot::setUp(surface.picture());
         animation.start(kWaveNumber);
         while (animation.running()) {
             animation.step();

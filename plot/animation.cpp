@@ -5,13 +5,22 @@ namespace plot {
 std::optional<Animation::Failure> Animation::start(double k) {
     Run& run = runs_.emplace_back();
     run.frame = {kTimeStart, k, k / 2.0, {}};
-    return drawFrame(run);
+    const auto failure = drawFrame(run);
+    surface_.flush();
+    return failure;
 }
 
 std::optional<Animation::Failure> Animation::step() {
     if (runs_.empty()) {
         return std::nullopt;
     }
+    const auto failure = advance();
+    // The erase and the draw are shown together.
+    surface_.flush();
+    return failure;
+}
+
+std::optional<Animation::Failure> Animation::advance() {
     Run& run = runs_.back();
     if (sampled_ != run.frame) {
         sampleSweep(run.frame, samples_);

@@ -63,6 +63,7 @@ private:
         TraceState trace;
     };
 
+    std::optional<Failure> advance();
     std::optional<Failure> drawFrame(Run& run);
 
     Surface& surface_;

@@ -1,14 +1,12 @@
 #include "plot_surface.h"
 
 #include "palette.h"
-#include "sweep.h"
 
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
 
-#include <algorithm>
 #include <cmath>
-#include <utility>
 
 namespace plot {
 
@@ -32,68 +30,12 @@ PlotSurface::PlotSurface(const QRect& geometry, QWidget* parent) : QFrame(parent
     setAttribute(Qt::WA_OpaquePaintEvent);
 
     const QSize logical = contentsRect().size();
-    userRect_ = {0.0f, 0.0f, float(logical.width()), float(logical.height())};
-    redraw(devicePixelRatioF());
-}
-
-void PlotSurface::scale(float left, float top, float right, float bottom) {
-    userRect_ = {left, top, right, bottom};
-    mapUserRect();
-}
-
-void PlotSurface::mapUserRect() {
-    mapping_ = PixelMapping(userRect_.left, userRect_.top, userRect_.right, userRect_.bottom,
-                            image_.width(), image_.height());
-    memo_.forget();
-}
-
-const PixelBuffer& PlotSurface::pixels() {
-    if (pixels_.bits == nullptr) {
-        pixels_ = PixelBuffer::of(image_);
-    }
-    return pixels_;
-}
-
-void PlotSurface::rasterise(std::span<const Segment> segments) {
-    memo_.draw(pixels(), mapping_, segments, dirty_);
-}
-
-void PlotSurface::line(float x1, float y1, float x2, float y2, QRgb colour) {
-    dirty_.add(drawLine(pixels(), mapping_.toPixel(x1, y1), mapping_.toPixel(x2, y2), colour));
-    const Segment segment{x1, y1, x2, y2, colour};
-    if (std::find(content_.lines.begin(), content_.lines.end(), segment) == content_.lines.end()) {
-        content_.lines.push_back(segment);
-    }
-}
-
-void PlotSurface::draw(const Frame& frame, std::span<const Segment> segments) {
-    rasterise(segments);
-    content_.frames.push_back(frame);
-}
-
-void PlotSurface::erase(const Frame& frame, std::span<const Segment> segments) {
-    rasterise(segments);
-    // Cleared since it was drawn, the frame is no longer there to take off.
-    const auto drawn = std::find(content_.frames.rbegin(), content_.frames.rend(), frame);
-    if (drawn != content_.frames.rend()) {
-        content_.frames.erase(std::next(drawn).base());
-    }
-}
-
-void PlotSurface::clear() {
-    pixels_ = {};
-    image_.fill(kWhite);
-    content_ = {};
-    dirty_ = {};
-    update(contentsRect());
-}
-
-void PlotSurface::flush() {
-    pixels_ = {};
-    if (!dirty_.isEmpty()) {
-        update(toWidget(dirty_.rect()));
-        dirty_ = {};
-    }
+    picture_.scale(0.0f, 0.0f, float(logical.width()), float(logical.height()));
+    const qreal ratio = devicePixelRatioF();
+    picture_.resize(deviceRect(ratio).size(), ratio);
+    picture_.setPresenter([this](std::span<const std::uint32_t> offsets, const QRect& changed) {
+        present(offsets, changed);
+    });
 }
 
 bool PlotSurface::event(QEvent* event) {
@@ -104,11 +46,22 @@ bool PlotSurface::event(QEvent* event) {
     return QFrame::event(event);
 }
 
-void PlotSurface::followPixelRatio() {
+bool PlotSurface::followPixelRatio() {
     const qreal ratio = devicePixelRatioF();
-    if (ratio != image_.devicePixelRatio()) {
-        redraw(ratio);
+    if (ratio == image().devicePixelRatio()) {
+        return false;
     }
+    picture_.resize(deviceRect(ratio).size(), ratio);
+    update();
+    return true;
+}
+
+// Shown at once, and only where the picture changed: one synchronous paint for each flush.
+void PlotSurface::present(std::span<const std::uint32_t> offsets, const QRect& changed) {
+    const QRect shown = toWidget(changed) & rect();
+    changes_ = Changes{offsets, shown};
+    repaint(shown);
+    changes_.reset();
 }
 
 // The device pixels that the area inside the frame touches, in the window's backing store. The
@@ -124,31 +77,10 @@ QRect PlotSurface::deviceRect(qreal ratio) const {
     return {topLeft, QSize(end.x() - topLeft.x(), end.y() - topLeft.y())};
 }
 
-// A new white image at the ratio, with the content drawn on it again as it was first drawn.
-void PlotSurface::redraw(qreal ratio) {
-    image_ = QImage(deviceRect(ratio).size(), QImage::Format_RGB32);
-    image_.setDevicePixelRatio(ratio);
-    image_.fill(kWhite);
-    pixels_ = {};
-    dirty_ = {};
-    mapUserRect();
-
-    const Content content = std::exchange(content_, {});
-    for (const Segment& s : content.lines) {
-        line(s.x1, s.y1, s.x2, s.y2, s.colour);
-    }
-    for (const Frame& frame : content.frames) {
-        TraceState trace = frame.from;
-        sweep(*this, frame, SweepMode::Draw, trace);
-    }
-    flush();
-    update();
-}
-
 // The widget rectangle that shows the image pixels, with a pixel to spare for the rounding of
 // fractional ratios.
 QRect PlotSurface::toWidget(const QRect& imageRect) const {
-    const qreal ratio = image_.devicePixelRatio();
+    const qreal ratio = image().devicePixelRatio();
     const int left = int(std::floor(imageRect.left() / ratio));
     const int top = int(std::floor(imageRect.top() / ratio));
     const int right = int(std::ceil((imageRect.right() + 1) / ratio));
@@ -159,10 +91,26 @@ QRect PlotSurface::toWidget(const QRect& imageRect) const {
 }
 
 void PlotSurface::paintEvent(QPaintEvent* event) {
-    followPixelRatio();
+    if (followPixelRatio()) {
+        changes_.reset();  // of the picture at the ratio before
+    }
     QPainter painter(this);
-    // Away from the frame only the image needs painting; near it, the frame goes over the image.
-    const bool nearFrame = !contentsRect().adjusted(1, 1, -1, -1).contains(event->rect());
+    QRegion exposed = event->region();
+    // A flush's own paint, with nothing else to paint, writes only the pixels that changed. Near
+    // the frame, which may cover the image's outermost pixels, it paints the whole way over them.
+    if (changes_ && exposed == changes_->widgetRect && paintChanges(painter)) {
+        exposed -= contentsRect().adjusted(1, 1, -1, -1);
+        if (exposed.isEmpty()) {
+            return;
+        }
+        painter.setClipRegion(exposed);
+    }
+    paintWhole(painter, exposed.boundingRect());
+}
+
+// Away from the frame only the image needs painting; near it, the frame goes over the image.
+void PlotSurface::paintWhole(QPainter& painter, const QRect& exposed) {
+    const bool nearFrame = !contentsRect().adjusted(1, 1, -1, -1).contains(exposed);
     if (nearFrame) {
         painter.fillRect(rect(), palette().window());
         // The style draws the frame along the widget's edge. At fractional ratios it may leave
@@ -171,26 +119,58 @@ void PlotSurface::paintEvent(QPaintEvent* event) {
         painter.fillRect(QRectF(contentsRect()).adjusted(-half, -half, half, half),
                          QColor::fromRgb(kWhite));
     }
-    drawImage(painter, event->rect());
+    drawImage(painter, exposed);
     if (nearFrame) {
         drawFrame(&painter);
     }
+}
+
+// Where the image's first pixel lies on the device the painter paints on.
+QPoint PlotSurface::imageOrigin(const QPainter& painter) const {
+    return pixelAt(painter.deviceTransform().map(QPointF(contentsRect().topLeft())));
+}
+
+// Writes the changed pixels into the device, where that is an RGB32 image as a raster backing
+// store's is: the rest of the picture is already there from earlier paints, as Qt's painting of
+// only the exposed parts of a widget takes for granted. False where the device is another.
+bool PlotSurface::paintChanges(QPainter& painter) {
+    QPaintDevice* const device = painter.paintEngine()->paintDevice();
+    if (device == nullptr || device->devType() != QInternal::Image) {
+        return false;
+    }
+    auto& target = *static_cast<QImage*>(device);
+    const QImage& source = image();
+    const QPoint origin = imageOrigin(painter);
+    if ((target.format() != QImage::Format_RGB32 &&
+         target.format() != QImage::Format_ARGB32_Premultiplied) ||
+        !target.rect().contains(QRect(origin, source.size()))) {
+        return false;
+    }
+    const std::int64_t targetStride = target.bytesPerLine() / std::int64_t(sizeof(QRgb));
+    auto* const to =
+        reinterpret_cast<QRgb*>(target.bits()) + origin.y() * targetStride + origin.x();
+    const auto* const from = reinterpret_cast<const QRgb*>(source.constBits());
+    const auto sourceStride = std::uint32_t(source.bytesPerLine() / std::int64_t(sizeof(QRgb)));
+    for (const std::uint32_t offset : changes_->offsets) {
+        to[(offset / sourceStride) * targetStride + offset % sourceStride] = from[offset];
+    }
+    return true;
 }
 
 // Draws the image one to one onto whole device pixels, so that its lines stay one device pixel
 // wide and pure in colour at any ratio.
 void PlotSurface::drawImage(QPainter& painter, const QRect& exposed) const {
     const QTransform toDevice = painter.deviceTransform();
-    const QPoint origin = pixelAt(toDevice.map(QPointF(contentsRect().topLeft())));
+    const QPoint origin = imageOrigin(painter);
     const QRect target =
-        toDevice.mapRect(QRectF(exposed)).toAlignedRect() & QRect(origin, image_.size());
+        toDevice.mapRect(QRectF(exposed)).toAlignedRect() & QRect(origin, image().size());
     if (target.isEmpty()) {
         return;
     }
     painter.save();
     painter.setWorldTransform(toDevice.inverted());
     // Source and target in pixels, of the same size: the image's own ratio plays no part.
-    painter.drawImage(QRectF(target), image_, QRectF(target.translated(-origin)));
+    painter.drawImage(QRectF(target), image(), QRectF(target.translated(-origin)));
     painter.restore();
 }
 

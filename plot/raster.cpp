@@ -192,7 +192,7 @@ QRect drawLine(QImage& image, QPointF from, QPointF to, QRgb colour) {
 }
 
 void LineMemo::draw(const PixelBuffer& buffer, const PixelMapping& mapping,
-                    std::span<const Segment> segments, PixelBounds& touched) {
+                    std::span<const Segment> segments, std::vector<std::uint32_t>& written) {
     if (slots_.size() < segments.size()) {
         slots_.resize(segments.size());
     }
@@ -204,8 +204,9 @@ void LineMemo::draw(const PixelBuffer& buffer, const PixelMapping& mapping,
             const Span pixels{mapping.column(s.x1), mapping.row(s.y1), mapping.column(s.x2),
                               mapping.row(s.y2)};
             std::uint32_t count = 0;
-            slot.touched = walkLine(buffer, pixels, [&](std::int64_t offset) {
+            walkLine(buffer, pixels, [&](std::int64_t offset) {
                 bits[offset] = s.colour;
+                written.push_back(std::uint32_t(offset));
                 if (count < kMaxPixels) {
                     slot.offsets[count] = std::uint32_t(offset);
                 }
@@ -220,8 +221,8 @@ void LineMemo::draw(const PixelBuffer& buffer, const PixelMapping& mapping,
             for (std::uint32_t j = 0; j < slot.count; ++j) {
                 bits[slot.offsets[j]] = s.colour;
             }
+            written.insert(written.end(), slot.offsets.begin(), slot.offsets.begin() + slot.count);
         }
-        touched.add(slot.touched);
     }
 }
 

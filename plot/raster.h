@@ -95,9 +95,10 @@ QRect drawLine(QImage& image, QPointF from, QPointF to, QRgb colour);
 // same either way, for much less work.
 class LineMemo {
 public:
-    // Maps and draws each segment in turn, adding what they touch to `touched`.
+    // Maps and draws each segment in turn, appending the offset of every pixel it writes to
+    // `written`.
     void draw(const PixelBuffer& buffer, const PixelMapping& mapping,
-              std::span<const Segment> segments, PixelBounds& touched);
+              std::span<const Segment> segments, std::vector<std::uint32_t>& written);
     // For when the mapping or the size of the buffer changes.
     void forget() { slots_.clear(); }
 
@@ -106,7 +107,6 @@ private:
     static constexpr std::size_t kMaxPixels = 15;
     struct Slot {
         float x1 = 0, y1 = 0, x2 = 0, y2 = 0;
-        QRect touched;
         std::uint32_t count = kMaxPixels + 1;  // above kMaxPixels: not remembered
         std::array<std::uint32_t, kMaxPixels> offsets{};
 

@@ -1,6 +1,6 @@
-// The drawing operations that the plot needs from a surface: a user coordinate system,
-// one-pixel segments in a colour, the sweeps that draw and erase a frame, and clearing. The
-// window's plot area implements them on an image; tests implement them as a recorder.
+// What the animation draws on: a user coordinate system, one-pixel segments in a colour, the
+// sweeps that draw and erase a frame, and clearing, shown at each flush. The plot's picture
+// implements it on an image; tests implement it as a recorder.
 #pragma once
 
 #include "frame.h"

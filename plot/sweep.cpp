@@ -66,13 +66,13 @@ void drawSweep(Surface& surface, const Frame& frame, const FrameSamples& samples
     } else {
         surface.erase(frame, segments);
     }
-    surface.flush();
 }
 
 void sweep(Surface& surface, const Frame& frame, SweepMode mode, TraceState& trace) {
     FrameSamples samples;
     sampleSweep(frame, samples);
     drawSweep(surface, frame, samples, mode, trace);
+    surface.flush();
 }
 
 }  // namespace plot

@@ -64,13 +64,13 @@ void sampleSweep(const Frame& frame, FrameSamples& samples);
 bool allFinite(const FrameSamples& samples);
 
 // Joins each sample of the frame to the previous one with a segment per trace, starting from
-// `trace` and carrying it on, in the draw colours or in white; then flushes the surface. A draw
-// sweep starts from frame.from. The field is pure, so the samples of a draw sweep serve
-// unchanged for the erase sweep of the same frame.
+// `trace` and carrying it on, in the draw colours or in white. A draw sweep starts from
+// frame.from. The field is pure, so the samples of a draw sweep serve unchanged for the erase
+// sweep of the same frame.
 void drawSweep(Surface& surface, const Frame& frame, const FrameSamples& samples, SweepMode mode,
                TraceState& trace);
 
-// One whole sweep of the frame, its samples computed on the way.
+// One whole sweep of the frame, its samples computed on the way; then flushes the surface.
 void sweep(Surface& surface, const Frame& frame, SweepMode mode, TraceState& trace);
 
 }  // namespace plot

@@ -29,7 +29,7 @@ inline const QImage& plotImage(const app::Form1& form) {
 // it after set-up.
 inline QImage baselineOnly(const app::Form1& form) {
     plot::PlotSurface plot(child(form, "Picture2")->geometry(), nullptr);
-    plot::setUp(plot);
+    plot::setUp(plot.picture());
     return plot.image();
 }
 

@@ -1,7 +1,9 @@
 #include "animation.h"
 #include "offscreen_screens.h"
 #include "palette.h"
+#include "plot_picture.h"
 #include "plot_surface.h"
+#include "raster.h"
 #include "sweep.h"
 
 #include <QApplication>
@@ -9,8 +11,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
+#include <span>
+#include <vector>
 
 using plot::PlotSurface;
 using plot::SweepMode;
@@ -52,16 +58,16 @@ enum class Content { HeldFrame, NestedRun, AfterClear };
 
 // What a run of the program leaves on the plot, none of it with marks of earlier frames.
 void drawContent(Content content, PlotSurface& plot, plot::Animation& animation) {
-    plot::setUp(plot);
+    plot::setUp(plot.picture());
     animation.start(14.0);
     for (int i = 0; i < 30; ++i) {
         animation.step();
     }
     if (content == Content::NestedRun) {
-        plot::setUp(plot);
+        plot::setUp(plot.picture());
         animation.start(20.0);
     } else if (content == Content::AfterClear) {
-        plot.clear();
+        plot.picture().clear();
         animation.step();
     }
 }
@@ -99,6 +105,40 @@ int topmost(const QImage& image, int x, QRgb colour) {
     return -1;
 }
 
+// What drawing and erasing the traces segment by segment leaves, each line walked in turn.
+class PlainSurface final : public plot::Surface {
+public:
+    explicit PlainSurface(QSize size) : image_(size, QImage::Format_RGB32) { image_.fill(kWhite); }
+    void scale(float left, float top, float right, float bottom) override {
+        mapping_ = {left, top, right, bottom, image_.width(), image_.height()};
+    }
+    void line(float x1, float y1, float x2, float y2, QRgb colour) override {
+        plot::drawLine(image_, mapping_.toPixel(x1, y1), mapping_.toPixel(x2, y2), colour);
+    }
+    void draw(const plot::Frame&, std::span<const plot::Segment> segments) override {
+        for (const plot::Segment& s : segments) {
+            line(s.x1, s.y1, s.x2, s.y2, s.colour);
+        }
+    }
+    void erase(const plot::Frame& frame, std::span<const plot::Segment> segments) override {
+        draw(frame, segments);
+    }
+    void clear() override { image_.fill(kWhite); }
+    void flush() override {}
+    const QImage& image() const { return image_; }
+
+private:
+    QImage image_;
+    plot::PixelMapping mapping_;
+};
+
+// What a user does to the plot, in the window's order: RUN sets up the plot and starts a run
+// over whatever runs are going; a tick steps the innermost run.
+struct Action {
+    enum { Run, Ticks, Clear } kind;
+    double value = 0.0;  // the wave number of a run, or the count of ticks
+};
+
 }  // namespace
 
 class TstPlotSurface : public QObject {
@@ -117,6 +157,8 @@ private slots:
     void followsTheScreensRatio();
     void paintedUpToTheFrame_data();
     void paintedUpToTheFrame();
+    void changesOnlyWhatTheFramesChange_data();
+    void changesOnlyWhatTheFramesChange();
 };
 
 void TstPlotSurface::startsBlankWhiteInsideItsFrame() {
@@ -133,7 +175,7 @@ void TstPlotSurface::startsBlankWhiteInsideItsFrame() {
 void TstPlotSurface::baselineSpansTheWidth() {
     QWidget parent;
     PlotSurface surface(kPlotGeometry, &parent);
-    plot::setUp(surface);
+    plot::setUp(surface.picture());
     const QImage& image = surface.image();
     const int baseline = row(image, plot::kBaselineY);
     QCOMPARE(countColour(image, kGrey), image.width());
@@ -147,9 +189,9 @@ void TstPlotSurface::baselineSpansTheWidth() {
 void TstPlotSurface::firstFrameShowsTwoPackets() {
     QWidget parent;
     PlotSurface surface(kPlotGeometry, &parent);
-    plot::setUp(surface);
+    plot::setUp(surface.picture());
     plot::TraceState trace;
-    plot::sweep(surface, {0.0, 14.0, 7.0, trace}, SweepMode::Draw, trace);
+    plot::sweep(surface.picture(), {0.0, 14.0, 7.0, trace}, SweepMode::Draw, trace);
     const QImage& image = surface.image();
     const double p = field::FieldParameters::offset;
     for (const double centre : {-p, 12 - p}) {
@@ -172,10 +214,10 @@ void TstPlotSurface::firstFrameShowsTwoPackets() {
 void TstPlotSurface::densityNeverTouchesTheBaseline() {
     QWidget parent;
     PlotSurface surface(kPlotGeometry, &parent);
-    plot::setUp(surface);
+    plot::setUp(surface.picture());
     plot::TraceState trace;
     for (double t = 0.0; t <= 1.3; t += 0.1) {
-        plot::sweep(surface, {t, 14.0, 7.0, trace}, SweepMode::Draw, trace);
+        plot::sweep(surface.picture(), {t, 14.0, 7.0, trace}, SweepMode::Draw, trace);
     }
     const QImage& image = surface.image();
     const int baseline = row(image, plot::kBaselineY);
@@ -201,25 +243,26 @@ void TstPlotSurface::eraseLeavesOnlyTheBaseline() {
     QFETCH(double, t);
     QWidget parent;
     PlotSurface surface(kPlotGeometry, &parent);
-    plot::setUp(surface);
+    plot::setUp(surface.picture());
     const QImage before = surface.image().copy();
     plot::TraceState trace{0.3, -0.2, 1.1};
     const plot::Frame frame{t, k, k / 2, trace};
-    plot::sweep(surface, frame, SweepMode::Draw, trace);
+    plot::sweep(surface.picture(), frame, SweepMode::Draw, trace);
     QVERIFY(surface.image() != before);
-    plot::sweep(surface, frame, SweepMode::Erase, trace);
+    plot::sweep(surface.picture(), frame, SweepMode::Erase, trace);
     QCOMPARE(surface.image(), before);
 }
 
 void TstPlotSurface::clearReturnsToWhiteAndKeepsTheScale() {
     QWidget parent;
     PlotSurface surface(kPlotGeometry, &parent);
-    plot::setUp(surface);
-    surface.clear();
+    plot::setUp(surface.picture());
+    surface.picture().clear();
     const QImage& image = surface.image();
     QCOMPARE(countColour(image, kWhite), image.width() * image.height());
     const auto y = float(plot::kBaselineY);
-    surface.line(plot::kPlotLeft, y, plot::kPlotRight, y, kGrey);
+    surface.picture().line(plot::kPlotLeft, y, plot::kPlotRight, y, kGrey);
+    surface.picture().flush();
     QCOMPARE(image.pixel(0, row(image, plot::kBaselineY)), kGrey);
 }
 
@@ -227,11 +270,11 @@ void TstPlotSurface::flushRepaintsOnlyWhatChanged() {
     PlotSurface surface(QRect(QPoint(0, 0), kPlotGeometry.size()), nullptr);
     surface.show();
     QVERIFY(QTest::qWaitForWindowExposed(&surface));
-    plot::setUp(surface);
-    surface.line(0.0f, 0.0f, 1.0f, 0.5f, kRed);
-    surface.flush();
+    plot::setUp(surface.picture());
+    surface.picture().line(0.0f, 0.0f, 1.0f, 0.5f, kRed);
+    surface.picture().flush();
     // Nothing to flush twice over; a later paint of the whole widget shows the image.
-    surface.flush();
+    surface.picture().flush();
     surface.repaint();
     const QImage grabbed = surface.grab().toImage();
     const QPoint inside = surface.contentsRect().topLeft();
@@ -267,10 +310,10 @@ void TstPlotSurface::followsTheScreensRatio() {
     QFETCH(qreal, to);
     QFETCH(Content, content);
     PlotWindow moved(from);
-    plot::Animation movedRun(*moved.plot);
+    plot::Animation movedRun(moved.plot->picture());
     drawContent(content, *moved.plot, movedRun);
     PlotWindow there(to);
-    plot::Animation thereRun(*there.plot);
+    plot::Animation thereRun(there.plot->picture());
     drawContent(content, *there.plot, thereRun);
 
     moved.moveTo(to);
@@ -295,8 +338,8 @@ void TstPlotSurface::paintedUpToTheFrame() {
     QFETCH(qreal, ratio);
     PlotWindow window(ratio);
     QCoreApplication::processEvents();
-    plot::setUp(*window.plot);
-    plot::Animation animation(*window.plot);
+    plot::setUp(window.plot->picture());
+    plot::Animation animation(window.plot->picture());
     animation.start(14.0);
     for (int i = 0; i < 170; ++i) {  // up to where the packets overlap
         animation.step();
@@ -346,6 +389,99 @@ void TstPlotSurface::paintedUpToTheFrame() {
         QVERIFY2(frame >= 1, "no frame between the plot and the window");
         QVERIFY(frame <= int(std::ceil(ratio)) + 1);
     }
+}
+
+void TstPlotSurface::changesOnlyWhatTheFramesChange_data() {
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<std::vector<Action>>("actions");
+    constexpr int kWholeRun = plot::kFramesPerRun;
+    const std::array<std::pair<const char*, std::vector<Action>>, 7> scripts{{
+        {"k 1", {{Action::Run, 1.0}, {Action::Ticks, kWholeRun}}},
+        {"k 14", {{Action::Run, 14.0}, {Action::Ticks, kWholeRun}}},
+        {"k 100", {{Action::Run, 100.0}, {Action::Ticks, kWholeRun}}},
+        {"k 1000", {{Action::Run, 1000.0}, {Action::Ticks, kWholeRun}}},
+        {"nested runs",
+         {{Action::Run, 14.0},
+          {Action::Ticks, 120},
+          {Action::Run, 20.0},
+          {Action::Ticks, 40},
+          {Action::Run, 3.0},
+          {Action::Ticks, 3 * kWholeRun}}},
+        {"clear in a run",
+         {{Action::Run, 14.0}, {Action::Ticks, 150}, {Action::Clear}, {Action::Ticks, kWholeRun}}},
+        {"clear in nested runs",
+         {{Action::Run, 14.0},
+          {Action::Ticks, 100},
+          {Action::Run, 14.0},
+          {Action::Ticks, 10},
+          {Action::Clear},
+          {Action::Ticks, 2 * kWholeRun}}},
+    }};
+    // The plot's image at ratios 1, 1.5 and 2.
+    for (const QSize size : {QSize(631, 199), QSize(947, 299), QSize(1262, 398)}) {
+        for (const auto& [name, actions] : scripts) {
+            QTest::addRow("%s, %dx%d", name, size.width(), size.height()) << size << actions;
+        }
+    }
+}
+
+// After every flush the picture is what drawing each segment in turn gives, and the presenter
+// is told of exactly the pixels whose colour changed.
+void TstPlotSurface::changesOnlyWhatTheFramesChange() {
+    QFETCH(QSize, size);
+    QFETCH(std::vector<Action>, actions);
+    plot::PlotPicture picture;
+    picture.resize(size, 1.0);
+    PlainSurface plain(size);
+    QImage before = picture.image().copy();
+    std::vector<std::uint32_t> told;
+    picture.setPresenter([&](std::span<const std::uint32_t> offsets, const QRect&) {
+        told.insert(told.end(), offsets.begin(), offsets.end());
+    });
+    int flushes = 0;
+    const auto matches = [&] {
+        ++flushes;
+        if (picture.image() != plain.image()) {
+            return false;
+        }
+        std::vector<std::uint32_t> differing;
+        const auto* now = reinterpret_cast<const QRgb*>(picture.image().constBits());
+        const auto* then = reinterpret_cast<const QRgb*>(before.constBits());
+        for (std::uint32_t i = 0; i < std::uint32_t(size.width() * size.height()); ++i) {
+            if (now[i] != then[i]) {
+                differing.push_back(i);
+            }
+        }
+        std::sort(told.begin(), told.end());
+        const bool toldExactly = told == differing;
+        told.clear();
+        before = picture.image().copy();
+        return toldExactly;
+    };
+    const auto failedAt = [&] { return QStringLiteral("flush %1").arg(flushes).toLocal8Bit(); };
+    plot::Animation pictured(picture);
+    plot::Animation plainly(plain);
+    for (const Action& action : actions) {
+        if (action.kind == Action::Run) {
+            plot::setUp(picture);
+            plot::setUp(plain);
+            QVERIFY2(matches(), failedAt());
+            pictured.start(action.value);
+            plainly.start(action.value);
+            QVERIFY2(matches(), failedAt());
+        } else if (action.kind == Action::Clear) {
+            picture.clear();
+            plain.clear();
+            QVERIFY2(matches(), failedAt());
+        } else {
+            for (int i = 0; i < int(action.value) && pictured.running(); ++i) {
+                pictured.step();
+                plainly.step();
+                QVERIFY2(matches(), failedAt());
+            }
+        }
+    }
+    QVERIFY(!pictured.running());
 }
 
 int main(int argc, char** argv) {

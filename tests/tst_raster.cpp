@@ -245,12 +245,17 @@ void TstRaster::memoDrawsWhatTheLinesDraw() {
         if (round == 3) {
             memo.forget();
         }
+        std::vector<std::uint32_t> written;
         plot::PixelBounds memoBounds;
         plot::PixelBounds directBounds;
         for (plot::Segment& s : batch) {
             s.colour = qRgb(round * 60, int(s.colour & 0xff), 7);
         }
-        memo.draw(plot::PixelBuffer::of(viaMemo), mapping, batch, memoBounds);
+        memo.draw(plot::PixelBuffer::of(viaMemo), mapping, batch, written);
+        for (const std::uint32_t offset : written) {
+            memoBounds.add(
+                QRect(int(offset) % viaMemo.width(), int(offset) / viaMemo.width(), 1, 1));
+        }
         for (const plot::Segment& s : batch) {
             directBounds.add(drawLine(direct, mapping.toPixel(s.x1, s.y1),
                                       mapping.toPixel(s.x2, s.y2), s.colour));

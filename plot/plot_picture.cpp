@@ -1,0 +1,118 @@
+#include "plot_picture.h"
+
+#include "palette.h"
+#include "sweep.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace plot {
+
+void PlotPicture::resize(QSize pixels, qreal ratio) {
+    working_ = QImage(pixels, QImage::Format_RGB32);
+    working_.setDevicePixelRatio(ratio);
+    working_.fill(kWhite);
+    pixels_ = PixelBuffer::of(working_);
+    written_.clear();
+    writtenBlock_ = {};
+    mapUserRect();
+
+    const Content content = std::exchange(content_, {});
+    for (const Segment& s : content.lines) {
+        line(s.x1, s.y1, s.x2, s.y2, s.colour);
+    }
+    for (const Frame& frame : content.frames) {
+        FrameSamples samples;
+        sampleSweep(frame, samples);
+        TraceState trace = frame.from;
+        drawSweep(*this, frame, samples, SweepMode::Draw, trace);
+    }
+    image_ = working_.copy();
+    written_.clear();
+    writtenBlock_ = {};
+}
+
+void PlotPicture::scale(float left, float top, float right, float bottom) {
+    userRect_ = {left, top, right, bottom};
+    mapUserRect();
+}
+
+void PlotPicture::mapUserRect() {
+    mapping_ = PixelMapping(userRect_.left, userRect_.top, userRect_.right, userRect_.bottom,
+                            working_.width(), working_.height());
+    memo_.forget();
+}
+
+void PlotPicture::rasterise(std::span<const Segment> segments) {
+    memo_.draw(pixels_, mapping_, segments, written_);
+}
+
+void PlotPicture::line(float x1, float y1, float x2, float y2, QRgb colour) {
+    writtenBlock_.add(
+        drawLine(pixels_, mapping_.toPixel(x1, y1), mapping_.toPixel(x2, y2), colour));
+    const Segment segment{x1, y1, x2, y2, colour};
+    if (std::find(content_.lines.begin(), content_.lines.end(), segment) == content_.lines.end()) {
+        content_.lines.push_back(segment);
+    }
+}
+
+void PlotPicture::draw(const Frame& frame, std::span<const Segment> segments) {
+    rasterise(segments);
+    content_.frames.push_back(frame);
+}
+
+void PlotPicture::erase(const Frame& frame, std::span<const Segment> segments) {
+    rasterise(segments);
+    // Cleared since it was drawn, the frame is no longer there to take off.
+    const auto drawn = std::find(content_.frames.rbegin(), content_.frames.rend(), frame);
+    if (drawn != content_.frames.rend()) {
+        content_.frames.erase(std::next(drawn).base());
+    }
+}
+
+void PlotPicture::clear() {
+    working_.fill(kWhite);
+    written_.clear();
+    writtenBlock_ = {};
+    writtenBlock_.add(working_.rect());
+    content_ = {};
+    flush();
+}
+
+void PlotPicture::takeOver(std::uint32_t offset, QRgb* shown, PixelBounds& changed) {
+    const QRgb colour = pixels_.bits[offset];
+    if (shown[offset] != colour) {
+        shown[offset] = colour;
+        changed_.push_back(offset);
+        const auto stride = static_cast<std::uint32_t>(pixels_.stride);
+        const int x = int(offset % stride);
+        const int y = int(offset / stride);
+        changed.add(QRect(x, y, 1, 1));
+    }
+}
+
+void PlotPicture::flush() {
+    if (written_.empty() && writtenBlock_.isEmpty()) {
+        return;
+    }
+    // Detaches the image from any copy taken of it since the last flush.
+    auto* const shown = reinterpret_cast<QRgb*>(image_.bits());
+    changed_.clear();
+    PixelBounds changed;
+    const QRect block = writtenBlock_.rect();
+    for (int y = block.top(); y <= block.bottom(); ++y) {
+        for (int x = block.left(); x <= block.right(); ++x) {
+            takeOver(std::uint32_t(y * pixels_.stride + x), shown, changed);
+        }
+    }
+    for (const std::uint32_t offset : written_) {
+        takeOver(offset, shown, changed);
+    }
+    written_.clear();
+    writtenBlock_ = {};
+    if (!changed.isEmpty() && presenter_) {
+        presenter_(changed_, changed.rect());
+    }
+}
+
+}  // namespace plot
