@@ -1,97 +1,26 @@
 #include "raster.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 
 namespace plot {
 
 namespace {
 
-// Beyond this many pixels from the origin the end points are first clipped in floating point,
-// which keeps every integer below well inside 64 bits.
-constexpr double kExactRange = 1 << 24;
-
 struct Span {
     double x0, y0, x1, y1;
 };
 
-// Liang-Barsky clipping of a segment to the box [lo, hi]; false when nothing of it is inside.
-bool clipTo(Span& s, double loX, double loY, double hiX, double hiY) {
-    // Worked in halves, which is exact, so that end points further apart than the double range
-    // still give finite differences.
-    const double dx = s.x1 / 2 - s.x0 / 2;
-    const double dy = s.y1 / 2 - s.y0 / 2;
-    const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {(s.x0 - loX) / 2, (hiX - s.x0) / 2, (s.y0 - loY) / 2, (hiY - s.y0) / 2};
-    const double side[4] = {loX, hiX, loY, hiY};
-    double enter = 0.0;
-    double leave = 1.0;
-    int enterSide = -1;
-    int leaveSide = -1;
-    for (int i = 0; i < 4; ++i) {
-        if (p[i] == 0.0) {
-            if (q[i] < 0.0) {
-                return false;
-            }
-            continue;
-        }
-        const double r = q[i] / p[i];
-        if (p[i] < 0.0 && r > enter) {
-            enter = r;
-            enterSide = i;
-        } else if (p[i] > 0.0 && r < leave) {
-            leave = r;
-            leaveSide = i;
-        }
-    }
-    if (enter > leave) {
-        return false;
-    }
-    // An end the box cuts off goes exactly onto the side that cuts it, and only its other
-    // coordinate is interpolated: interpolating both, an end many orders of magnitude away
-    // swamps the other end's coordinates, and a line across the image shrinks to a point.
-    const auto cut = [&](double t, int i, double& x, double& y) {
-        if (i >= 0) {
-            const double onSide = side[i];
-            x = i < 2 ? onSide : 2 * (s.x0 / 2 + t * dx);
-            y = i < 2 ? 2 * (s.y0 / 2 + t * dy) : onSide;
-        }
-    };
-    Span clipped = s;
-    cut(enter, enterSide, clipped.x0, clipped.y0);
-    cut(leave, leaveSide, clipped.x1, clipped.y1);
-    // Rounding can still leave an end outside: by a little, or by any amount when both
-    // coordinates span many orders of magnitude.
-    s = {std::clamp(clipped.x0, loX, hiX), std::clamp(clipped.y0, loY, hiY),
-         std::clamp(clipped.x1, loX, hiX), std::clamp(clipped.y1, loY, hiY)};
-    return true;
-}
-
 // Walks the pixels of the line from pixel (x0, y0) to pixel (x1, y1) that lie inside the buffer,
-// handing each pixel's offset to `plot`, and returns the smallest rectangle they lie in.
+// handing each pixel's offset to `plot`, and returns the smallest rectangle they lie in. The end
+// points are whole pixels near the buffer (see drawLine), so every step below is exact in 64 bits.
 template <typename Plot>
 QRect walkLine(const PixelBuffer& buffer, Span s, Plot&& plot) {
     const int width = buffer.width;
     const int height = buffer.height;
-    const auto within = [](double c, int limit) { return c >= 0.0 && c < limit; };  // NaN: false
+    const auto within = [](double c, int limit) { return c >= 0.0 && c < limit; };
     const bool clipped = !(within(s.x0, width) && within(s.y0, height) && within(s.x1, width) &&
                            within(s.y1, height));
-    if (clipped) {
-        if (!(std::isfinite(s.x0) && std::isfinite(s.y0) && std::isfinite(s.x1) &&
-              std::isfinite(s.y1)) ||
-            width == 0 || height == 0) {
-            return {};
-        }
-        const auto far = [](double c) { return std::abs(c) > kExactRange; };
-        if (far(s.x0) || far(s.y0) || far(s.x1) || far(s.y1)) {
-            if (!clipTo(s, -1.0, -1.0, width, height)) {
-                return {};
-            }
-            s = {PixelMapping::fastFloor(s.x0), PixelMapping::fastFloor(s.y0),
-                 PixelMapping::fastFloor(s.x1), PixelMapping::fastFloor(s.y1)};
-        }
-    }
 
     // Walk the major axis a; the minor axis b follows b0 + round-half-up(i * minor / major),
     // kept exact with an integer remainder.

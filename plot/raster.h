@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <span>
@@ -25,18 +24,14 @@ public:
     PixelMapping(double left, double top, double right, double bottom, int width, int height)
         : left_(left), top_(top), sx_(width / (right - left)), sy_(height / (bottom - top)) {}
 
-    // The containing pixel's column and row, as doubles so that far-away points stay
-    // representable.
+    // The containing pixel's column and row.
     double column(double x) const { return fastFloor((x - left_) * sx_); }
     double row(double y) const { return fastFloor((y - top_) * sy_); }
     QPointF toPixel(double x, double y) const { return {column(x), row(y)}; }
 
-    // std::floor is a library call on baseline x86-64; this is exact for |v| below 2^62 and
-    // falls back to it for anything else.
+    // std::floor is a library call on baseline x86-64. This is exact for the plot's coordinates,
+    // which are bounded (see drawLine), as for any |v| below 2^62.
     static double fastFloor(double v) {
-        if (!(std::abs(v) < 0x1p62)) {
-            return std::floor(v);
-        }
         const auto i = static_cast<std::int64_t>(v);
         return static_cast<double>(i - (v < static_cast<double>(i) ? 1 : 0));
     }
@@ -82,7 +77,10 @@ private:
 };
 
 // Draws the pixels of the line from pixel `from` to pixel `to`, both ends included, clipped to
-// the image, and returns the rectangle of pixels touched. The same two end points always give
+// the image, and returns the rectangle of pixels touched. The end points are whole pixels within
+// a few image sizes of the image, as everything the plot draws is: the sweep's positions lie
+// just beyond the plot's sides, and its samples are bounded, since each packet's envelope is at
+// most 1 (|re| and |im| at most 2, the density at most 2.8). The same two end points always give
 // the same pixels, so drawing a line again in another colour replaces it exactly.
 // Hand-written because QPainter's cost per call is far above that of the few pixels each of a
 // frame's thousands of tiny segments covers.

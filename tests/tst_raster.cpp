@@ -4,7 +4,6 @@
 #include <QTest>
 
 #include <cmath>
-#include <limits>
 #include <set>
 #include <utility>
 
@@ -52,9 +51,6 @@ private slots:
     void singlePoint();
     void clippedAtEveryEdge_data();
     void clippedAtEveryEdge();
-    void farAwayEndPoints_data();
-    void farAwayEndPoints();
-    void nonFiniteEndPointsDrawNothing();
     void redrawingInWhiteErasesExactly();
     void memoDrawsWhatTheLinesDraw();
     void mappingPicksTheContainingPixel_data();
@@ -151,56 +147,6 @@ void TstRaster::clippedAtEveryEdge() {
     const QRect touched = drawLine(image, from, to, kInk);
     QCOMPARE(image, whole.copy(QRect(shift, image.size())));
     QCOMPARE(touched, boundingBox(image));
-}
-
-void TstRaster::farAwayEndPoints_data() {
-    QTest::addColumn<QPointF>("from");
-    QTest::addColumn<QPointF>("to");
-    QTest::addColumn<QRect>("touched");
-    QTest::addColumn<int>("pixels");
-    const double largest = std::numeric_limits<double>::max();
-    QTest::newRow("across") << QPointF(-1e12, 15) << QPointF(1e12, 15) << QRect(0, 15, 40, 1) << 40;
-    QTest::newRow("down") << QPointF(20, -1e30) << QPointF(20, 1e30) << QRect(20, 0, 1, 30) << 30;
-    QTest::newRow("diagonal") << QPointF(-1e9, -1e9) << QPointF(1e9, 1e9) << QRect(0, 0, 30, 30)
-                              << 30;
-    QTest::newRow("past") << QPointF(-1e12, -50) << QPointF(1e12, -50) << QRect() << 0;
-    QTest::newRow("largest") << QPointF(-largest, 3) << QPointF(largest, 3) << QRect(0, 3, 40, 1)
-                             << 40;
-    QTest::newRow("steep across") << QPointF(20, -1e30) << QPointF(21, 1e30) << QRect(20, 0, 1, 30)
-                                  << 30;
-    QTest::newRow("shallow across")
-        << QPointF(-1e30, 10) << QPointF(1e30, 11) << QRect(0, 10, 40, 1) << 40;
-    QTest::newRow("out to a spike")
-        << QPointF(5, 10) << QPointF(6, -1e30) << QRect(5, 0, 1, 11) << 11;
-    QTest::newRow("back from a spike")
-        << QPointF(6, -1e30) << QPointF(5, 10) << QRect(5, 0, 1, 11) << 11;
-    QTest::newRow("off to one side")
-        << QPointF(-1e140, -1e300) << QPointF(-1e20, 5) << QRect() << 0;
-    QTest::newRow("in from afar") << QPointF(-1e30, 3) << QPointF(5, 10) << QRect(0, 10, 6, 1) << 6;
-}
-
-// Lines too long to walk are clipped first; what crosses the image is still drawn across it.
-void TstRaster::farAwayEndPoints() {
-    QFETCH(QPointF, from);
-    QFETCH(QPointF, to);
-    QFETCH(QRect, touched);
-    QFETCH(int, pixels);
-    QImage image = blank();
-    QCOMPARE(drawLine(image, from, to, kInk), touched);
-    QCOMPARE(int(inked(image).size()), pixels);
-    QCOMPARE(boundingBox(image), touched);
-}
-
-void TstRaster::nonFiniteEndPointsDrawNothing() {
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    const double inf = std::numeric_limits<double>::infinity();
-    for (const QPointF& bad :
-         {QPointF(nan, 3), QPointF(3, nan), QPointF(inf, 3), QPointF(3, -inf)}) {
-        QImage image = blank();
-        QVERIFY(drawLine(image, bad, QPointF(10, 10), kInk).isEmpty());
-        QVERIFY(drawLine(image, QPointF(10, 10), bad, kInk).isEmpty());
-        QVERIFY(inked(image).empty());
-    }
 }
 
 // A fan of lines drawn over each other and then again in white leaves the paper untouched,
