@@ -79,40 +79,40 @@ void PlotPicture::clear() {
     flush();
 }
 
-void PlotPicture::takeOver(std::uint32_t offset, QRgb* shown, PixelBounds& changed) {
-    const QRgb colour = pixels_.bits[offset];
-    if (shown[offset] != colour) {
-        shown[offset] = colour;
-        changed_.push_back(offset);
-        const auto stride = static_cast<std::uint32_t>(pixels_.stride);
-        const int x = int(offset % stride);
-        const int y = int(offset / stride);
-        changed.add(QRect(x, y, 1, 1));
-    }
-}
-
 void PlotPicture::flush() {
     if (written_.empty() && writtenBlock_.isEmpty()) {
         return;
     }
     // Detaches the image from any copy taken of it since the last flush.
     auto* const shown = reinterpret_cast<QRgb*>(image_.bits());
+    const QRgb* const drawn = pixels_.bits;
     changed_.clear();
-    PixelBounds changed;
+    const auto takeOver = [&](std::uint32_t offset) {
+        if (shown[offset] != drawn[offset]) {
+            shown[offset] = drawn[offset];
+            changed_.push_back(offset);
+        }
+    };
     const QRect block = writtenBlock_.rect();
     for (int y = block.top(); y <= block.bottom(); ++y) {
         for (int x = block.left(); x <= block.right(); ++x) {
-            takeOver(std::uint32_t(y * pixels_.stride + x), shown, changed);
+            takeOver(std::uint32_t(y * pixels_.stride + x));
         }
     }
     for (const std::uint32_t offset : written_) {
-        takeOver(offset, shown, changed);
+        takeOver(offset);
     }
     written_.clear();
     writtenBlock_ = {};
-    if (!changed.isEmpty() && presenter_) {
-        presenter_(changed_, changed.rect());
+    if (changed_.empty() || !presenter_) {
+        return;
     }
+    // The rows the changes lie in, across the whole width: the traces cross it from side to side.
+    const auto [first, last] = std::minmax_element(changed_.begin(), changed_.end());
+    const auto stride = std::uint32_t(pixels_.stride);
+    const int top = int(*first / stride);
+    const int bottom = int(*last / stride);
+    presenter_(changed_, QRect(0, top, working_.width(), bottom - top + 1));
 }
 
 }  // namespace plot

@@ -19,7 +19,7 @@ namespace plot {
 
 class PlotPicture final : public Surface {
 public:
-    // Told after a flush which pixels of the image changed, and the rectangle they lie in.
+    // Told after a flush which pixels of the image changed, and a rectangle they lie in.
     using Presenter = std::function<void(std::span<const std::uint32_t> offsets, const QRect&)>;
 
     void setPresenter(Presenter presenter) { presenter_ = std::move(presenter); }
@@ -55,7 +55,6 @@ private:
 
     void mapUserRect();
     void rasterise(std::span<const Segment> segments);
-    void takeOver(std::uint32_t offset, QRgb* shown, PixelBounds& changed);
 
     Content content_;
     UserRect userRect_;

@@ -135,12 +135,20 @@ void LineMemo::draw(const PixelBuffer& buffer, const PixelMapping& mapping,
             std::uint32_t count = 0;
             walkLine(buffer, pixels, [&](std::int64_t offset) {
                 bits[offset] = s.colour;
-                written.push_back(std::uint32_t(offset));
                 if (count < kMaxPixels) {
                     slot.offsets[count] = std::uint32_t(offset);
+                } else {
+                    // Too long to remember: what it kept goes out first, the rest as it comes.
+                    if (count == kMaxPixels) {
+                        written.insert(written.end(), slot.offsets.begin(), slot.offsets.end());
+                    }
+                    written.push_back(std::uint32_t(offset));
                 }
                 ++count;
             });
+            if (count <= kMaxPixels) {
+                written.insert(written.end(), slot.offsets.begin(), slot.offsets.begin() + count);
+            }
             slot.count = count;
             slot.x1 = s.x1;
             slot.y1 = s.y1;
