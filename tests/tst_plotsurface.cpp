@@ -417,8 +417,8 @@ void TstPlotSurface::changesOnlyWhatTheFramesChange_data() {
           {Action::Clear},
           {Action::Ticks, 2 * kWholeRun}}},
     }};
-    // The plot's image at ratios 1, 1.5 and 2.
-    for (const QSize size : {QSize(631, 199), QSize(947, 299), QSize(1262, 398)}) {
+    // The plot's image at ratios 1 and 2.
+    for (const QSize size : {QSize(631, 199), QSize(1262, 398)}) {
         for (const auto& [name, actions] : scripts) {
             QTest::addRow("%s, %dx%d", name, size.width(), size.height()) << size << actions;
         }
@@ -439,23 +439,24 @@ void TstPlotSurface::changesOnlyWhatTheFramesChange() {
         told.insert(told.end(), offsets.begin(), offsets.end());
     });
     int flushes = 0;
+    std::vector<std::uint32_t> differing;
     const auto matches = [&] {
         ++flushes;
         if (picture.image() != plain.image()) {
             return false;
         }
-        std::vector<std::uint32_t> differing;
+        differing.clear();
         const auto* now = reinterpret_cast<const QRgb*>(picture.image().constBits());
-        const auto* then = reinterpret_cast<const QRgb*>(before.constBits());
+        auto* then = reinterpret_cast<QRgb*>(before.bits());
         for (std::uint32_t i = 0; i < std::uint32_t(size.width() * size.height()); ++i) {
             if (now[i] != then[i]) {
                 differing.push_back(i);
+                then[i] = now[i];
             }
         }
         std::sort(told.begin(), told.end());
         const bool toldExactly = told == differing;
         told.clear();
-        before = picture.image().copy();
         return toldExactly;
     };
     const auto failedAt = [&] { return QStringLiteral("flush %1").arg(flushes).toLocal8Bit(); };
