@@ -15,6 +15,8 @@ void PlotPicture::resize(QSize pixels, qreal ratio) {
     pixels_ = PixelBuffer::of(working_);
     written_.clear();
     writtenBlock_ = {};
+    lastDrawn_.reset();
+    lastDrawPending_ = false;
     mapUserRect();
 
     const Content content = std::exchange(content_, {});
@@ -30,6 +32,7 @@ void PlotPicture::resize(QSize pixels, qreal ratio) {
     image_ = working_.copy();
     written_.clear();
     writtenBlock_ = {};
+    lastDrawPending_ = false;
 }
 
 void PlotPicture::scale(float left, float top, float right, float bottom) {
@@ -40,11 +43,18 @@ void PlotPicture::scale(float left, float top, float right, float bottom) {
 void PlotPicture::mapUserRect() {
     mapping_ = PixelMapping(userRect_.left, userRect_.top, userRect_.right, userRect_.bottom,
                             working_.width(), working_.height());
-    memo_.forget();
+    // Its pixels were those of the mapping before.
+    settleLastDraw();
+    lastDrawn_.reset();
 }
 
-void PlotPicture::rasterise(std::span<const Segment> segments) {
-    memo_.draw(pixels_, mapping_, segments, written_);
+// The pixels of the last draw go with the rest of the batch's before they are forgotten.
+void PlotPicture::settleLastDraw() {
+    if (lastDrawPending_) {
+        const auto offsets = lastDraw_.offsets();
+        written_.insert(written_.end(), offsets.begin(), offsets.end());
+        lastDrawPending_ = false;
+    }
 }
 
 void PlotPicture::line(float x1, float y1, float x2, float y2, QRgb colour) {
@@ -57,12 +67,23 @@ void PlotPicture::line(float x1, float y1, float x2, float y2, QRgb colour) {
 }
 
 void PlotPicture::draw(const Frame& frame, std::span<const Segment> segments) {
-    rasterise(segments);
+    settleLastDraw();
+    lastDraw_.draw(pixels_, mapping_, segments);
+    lastDrawn_ = frame;
+    lastDrawPending_ = true;
     content_.frames.push_back(frame);
 }
 
 void PlotPicture::erase(const Frame& frame, std::span<const Segment> segments) {
-    rasterise(segments);
+    // The same frame has the same segments (frame.h): retraced, they cover the same pixels.
+    if (lastDrawn_ == frame && lastDraw_.segmentCount() == segments.size()) {
+        lastDraw_.redraw(pixels_, segments);
+        lastDrawPending_ = true;
+    } else {
+        other_.draw(pixels_, mapping_, segments);
+        const auto offsets = other_.offsets();
+        written_.insert(written_.end(), offsets.begin(), offsets.end());
+    }
     // Cleared since it was drawn, the frame is no longer there to take off.
     const auto drawn = std::find(content_.frames.rbegin(), content_.frames.rend(), frame);
     if (drawn != content_.frames.rend()) {
@@ -74,13 +95,15 @@ void PlotPicture::clear() {
     working_.fill(kWhite);
     written_.clear();
     writtenBlock_ = {};
+    lastDrawn_.reset();
+    lastDrawPending_ = false;
     writtenBlock_.add(working_.rect());
     content_ = {};
     flush();
 }
 
 void PlotPicture::flush() {
-    if (written_.empty() && writtenBlock_.isEmpty()) {
+    if (written_.empty() && writtenBlock_.isEmpty() && !lastDrawPending_) {
         return;
     }
     // Detaches the image from any copy taken of it since the last flush.
@@ -101,6 +124,12 @@ void PlotPicture::flush() {
     }
     for (const std::uint32_t offset : written_) {
         takeOver(offset);
+    }
+    if (lastDrawPending_) {
+        for (const std::uint32_t offset : lastDraw_.offsets()) {
+            takeOver(offset);
+        }
+        lastDrawPending_ = false;
     }
     written_.clear();
     writtenBlock_ = {};

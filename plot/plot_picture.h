@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -54,7 +55,7 @@ private:
     };
 
     void mapUserRect();
-    void rasterise(std::span<const Segment> segments);
+    void settleLastDraw();
 
     Content content_;
     UserRect userRect_;
@@ -64,12 +65,18 @@ private:
     // flush, and never shared, so drawing on it never copies it.
     QImage working_;
     PixelBuffer pixels_;  // working_'s
-    // The pixels of working_ that the batch wrote, each as often as it was written; and a
-    // rectangle written as a whole, by the baseline or a clear.
+    // The pixels of working_ that the batch wrote, each as often as it was written, but for those
+    // of lastDraw_ while it is pending; and a rectangle written as a whole, by the baseline or a
+    // clear.
     std::vector<std::uint32_t> written_;
     PixelBounds writtenBlock_;
+    // The last frame drawn at the present mapping and its pixels, which its erase retraces; they
+    // are pending while the batch has written them and they are not yet in written_.
+    BatchPixels lastDraw_;
+    std::optional<Frame> lastDrawn_;
+    bool lastDrawPending_ = false;
+    BatchPixels other_;  // the pixels of an erase of another frame
     std::vector<std::uint32_t> changed_;
-    LineMemo memo_;
     Presenter presenter_;
 };
 

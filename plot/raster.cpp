@@ -120,46 +120,31 @@ QRect drawLine(QImage& image, QPointF from, QPointF to, QRgb colour) {
     return drawLine(PixelBuffer::of(image), from, to, colour);
 }
 
-void LineMemo::draw(const PixelBuffer& buffer, const PixelMapping& mapping,
-                    std::span<const Segment> segments, std::vector<std::uint32_t>& written) {
-    if (slots_.size() < segments.size()) {
-        slots_.resize(segments.size());
-    }
+void BatchPixels::draw(const PixelBuffer& buffer, const PixelMapping& mapping,
+                       std::span<const Segment> segments) {
+    offsets_.clear();
+    ends_.clear();
     QRgb* const bits = buffer.bits;
-    for (std::size_t i = 0; i < segments.size(); ++i) {
-        const Segment& s = segments[i];
-        Slot& slot = slots_[i];
-        if (!slot.remembers(s)) {
-            const Span pixels{mapping.column(s.x1), mapping.row(s.y1), mapping.column(s.x2),
-                              mapping.row(s.y2)};
-            std::uint32_t count = 0;
-            walkLine(buffer, pixels, [&](std::int64_t offset) {
-                bits[offset] = s.colour;
-                if (count < kMaxPixels) {
-                    slot.offsets[count] = std::uint32_t(offset);
-                } else {
-                    // Too long to remember: what it kept goes out first, the rest as it comes.
-                    if (count == kMaxPixels) {
-                        written.insert(written.end(), slot.offsets.begin(), slot.offsets.end());
-                    }
-                    written.push_back(std::uint32_t(offset));
-                }
-                ++count;
-            });
-            if (count <= kMaxPixels) {
-                written.insert(written.end(), slot.offsets.begin(), slot.offsets.begin() + count);
-            }
-            slot.count = count;
-            slot.x1 = s.x1;
-            slot.y1 = s.y1;
-            slot.x2 = s.x2;
-            slot.y2 = s.y2;
-        } else {
-            for (std::uint32_t j = 0; j < slot.count; ++j) {
-                bits[slot.offsets[j]] = s.colour;
-            }
-            written.insert(written.end(), slot.offsets.begin(), slot.offsets.begin() + slot.count);
+    for (const Segment& s : segments) {
+        const Span pixels{mapping.column(s.x1), mapping.row(s.y1), mapping.column(s.x2),
+                          mapping.row(s.y2)};
+        walkLine(buffer, pixels, [&](std::int64_t offset) {
+            bits[offset] = s.colour;
+            offsets_.push_back(std::uint32_t(offset));
+        });
+        ends_.push_back(std::uint32_t(offsets_.size()));
+    }
+}
+
+void BatchPixels::redraw(const PixelBuffer& buffer, std::span<const Segment> segments) const {
+    QRgb* const bits = buffer.bits;
+    std::uint32_t begin = 0;
+    for (std::size_t i = 0; i < ends_.size(); ++i) {
+        const QRgb colour = segments[i].colour;
+        for (std::uint32_t j = begin; j < ends_[i]; ++j) {
+            bits[offsets_[j]] = colour;
         }
+        begin = ends_[i];
     }
 }
 

@@ -87,32 +87,26 @@ private:
 QRect drawLine(const PixelBuffer& buffer, QPointF from, QPointF to, QRgb colour);
 QRect drawLine(QImage& image, QPointF from, QPointF to, QRgb colour);
 
-// Draws batches of segments, remembering the pixels of each segment of a batch by its place in
-// the batch. A segment that comes again at the same place, as when a frame is erased by drawing
-// it again in white, rewrites those pixels instead of walking its line again: the pixels are the
-// same either way, for much less work.
-class LineMemo {
+// The pixels that a batch of segments wrote, segment by segment, so that the same batch can be
+// drawn again in other colours, as when a frame is erased by retracing it in white, by rewriting
+// those pixels instead of walking its lines again: the same lines give the same pixels.
+class BatchPixels {
 public:
-    // Maps and draws each segment in turn, appending the offset of every pixel it writes to
-    // `written`.
+    // Maps and draws each segment in turn, and remembers the pixels each wrote instead of the
+    // batch before.
     void draw(const PixelBuffer& buffer, const PixelMapping& mapping,
-              std::span<const Segment> segments, std::vector<std::uint32_t>& written);
-    // For when the mapping or the size of the buffer changes.
-    void forget() { slots_.clear(); }
+              std::span<const Segment> segments);
+    // The batch drawn again, each segment in its colour in `segments`, which must be the batch
+    // draw() was given but for the colours.
+    void redraw(const PixelBuffer& buffer, std::span<const Segment> segments) const;
+
+    std::size_t segmentCount() const { return ends_.size(); }
+    // Every pixel the batch wrote, as offsets from the buffer's first, in the order written.
+    std::span<const std::uint32_t> offsets() const { return offsets_; }
 
 private:
-    // Longer segments are rare and simply walked again.
-    static constexpr std::size_t kMaxPixels = 15;
-    struct Slot {
-        float x1 = 0, y1 = 0, x2 = 0, y2 = 0;
-        std::uint32_t count = kMaxPixels + 1;  // above kMaxPixels: not remembered
-        std::array<std::uint32_t, kMaxPixels> offsets{};
-
-        bool remembers(const Segment& s) const {
-            return count <= kMaxPixels && x1 == s.x1 && y1 == s.y1 && x2 == s.x2 && y2 == s.y2;
-        }
-    };
-    std::vector<Slot> slots_;
+    std::vector<std::uint32_t> offsets_;
+    std::vector<std::uint32_t> ends_;  // where each segment's offsets end
 };
 
 }  // namespace plot

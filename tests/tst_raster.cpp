@@ -52,7 +52,7 @@ private slots:
     void clippedAtEveryEdge_data();
     void clippedAtEveryEdge();
     void redrawingInWhiteErasesExactly();
-    void memoDrawsWhatTheLinesDraw();
+    void batchDrawsWhatTheLinesDraw();
     void mappingPicksTheContainingPixel_data();
     void mappingPicksTheContainingPixel();
 };
@@ -169,46 +169,43 @@ void TstRaster::redrawingInWhiteErasesExactly() {
     QVERIFY(inked(image).empty());
 }
 
-// Batches drawn through the memo, with segments repeated, moved, lengthened past what it keeps
-// and partly outside, give exactly the pixels and bounds of drawing each line.
-void TstRaster::memoDrawsWhatTheLinesDraw() {
+// A batch of overlapping segments, partly outside, drawn and then drawn again in other colours,
+// gives exactly the pixels of drawing each line in turn, and tells exactly which it wrote.
+void TstRaster::batchDrawsWhatTheLinesDraw() {
     const plot::PixelMapping mapping(0.0, 0.0, 40.0, 30.0, 40, 30);
-    QImage viaMemo = blank();
+    QImage viaBatch = blank();
     QImage direct = blank();
-    plot::LineMemo memo;
     std::vector<plot::Segment> batch;
     for (int i = 0; i < 200; ++i) {
         const float x = float(i % 50) - 5.0f;
         const float y = float((i * 7) % 37) - 3.5f;
         batch.push_back({x, y, x + 0.9f, y + float(i % 23) - 11.0f, qRgb(i, 0, 0)});
     }
-    for (int round = 0; round < 4; ++round) {
-        if (round == 2) {
-            for (std::size_t i = 0; i < batch.size(); i += 3) {
-                batch[i].y2 += 1.0f;
-            }
-        }
-        if (round == 3) {
-            memo.forget();
-        }
-        std::vector<std::uint32_t> written;
-        plot::PixelBounds memoBounds;
-        plot::PixelBounds directBounds;
-        for (plot::Segment& s : batch) {
-            s.colour = qRgb(round * 60, int(s.colour & 0xff), 7);
-        }
-        memo.draw(plot::PixelBuffer::of(viaMemo), mapping, batch, written);
-        for (const std::uint32_t offset : written) {
-            memoBounds.add(
-                QRect(int(offset) % viaMemo.width(), int(offset) / viaMemo.width(), 1, 1));
-        }
+    const auto drawDirectly = [&] {
         for (const plot::Segment& s : batch) {
-            directBounds.add(drawLine(direct, mapping.toPixel(s.x1, s.y1),
-                                      mapping.toPixel(s.x2, s.y2), s.colour));
+            drawLine(direct, mapping.toPixel(s.x1, s.y1), mapping.toPixel(s.x2, s.y2), s.colour);
         }
-        QCOMPARE(viaMemo, direct);
-        QCOMPARE(memoBounds.rect(), directBounds.rect());
+    };
+    plot::BatchPixels pixels;
+    pixels.draw(plot::PixelBuffer::of(viaBatch), mapping, batch);
+    drawDirectly();
+    QCOMPARE(viaBatch, direct);
+    const std::set<std::uint32_t> written(pixels.offsets().begin(), pixels.offsets().end());
+    std::set<std::uint32_t> inkedOffsets;
+    for (const auto& [x, y] : inked(direct)) {
+        inkedOffsets.insert(std::uint32_t(y * direct.width() + x));
     }
+    QCOMPARE(written, inkedOffsets);
+
+    for (int round = 1; round < 3; ++round) {
+        for (plot::Segment& s : batch) {
+            s.colour = round == 1 ? qRgb(int(s.colour & 0xff), 60, 7) : kPaper;
+        }
+        pixels.redraw(plot::PixelBuffer::of(viaBatch), batch);
+        drawDirectly();
+        QCOMPARE(viaBatch, direct);
+    }
+    QCOMPARE(viaBatch, blank());
 }
 
 void TstRaster::mappingPicksTheContainingPixel_data() {
