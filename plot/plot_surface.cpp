@@ -99,11 +99,13 @@ void PlotSurface::paintEvent(QPaintEvent* event) {
     // A flush's own paint, with nothing else to paint, writes only the pixels that changed. Near
     // the frame, which may cover the image's outermost pixels, it paints the whole way over them.
     if (changes_ && exposed == changes_->widgetRect && paintChanges(painter)) {
-        exposed -= contentsRect().adjusted(1, 1, -1, -1);
-        if (exposed.isEmpty()) {
-            return;
+        // A few narrow strips at most, each painted on its own: a clip of several rectangles
+        // would take the image through the painter's slow path.
+        for (const QRect& strip : exposed - contentsRect().adjusted(1, 1, -1, -1)) {
+            painter.setClipRect(strip);
+            paintWhole(painter, strip);
         }
-        painter.setClipRegion(exposed);
+        return;
     }
     paintWhole(painter, exposed.boundingRect());
 }
