@@ -95,7 +95,7 @@ void PlotSurface::paintEvent(QPaintEvent* event) {
         changes_.reset();  // of the picture at the ratio before
     }
     QPainter painter(this);
-    QRegion exposed = event->region();
+    const QRegion& exposed = event->region();
     // A flush's own paint, with nothing else to paint, writes only the pixels that changed. Near
     // the frame, which may cover the image's outermost pixels, it paints the whole way over them.
     if (changes_ && exposed == changes_->widgetRect && paintChanges(painter)) {
