@@ -2,6 +2,7 @@
 // scales a desktop's monitors.
 #pragma once
 
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QJsonArray>
@@ -15,8 +16,13 @@
 
 namespace offscreen {
 
-// Before the application is made; the configuration is written into the directory, which must
-// outlive the application.
+// Where the configuration goes: a directory in the current one. The platform's name and its
+// parameters are separated by colons, so the file's path must have no drive letter, as Windows'
+// absolute paths have.
+inline const QString kConfigDir = QStringLiteral("offscreen-XXXXXX");
+
+// Before the application is made; the configuration is written into the directory, made from
+// kConfigDir, which must outlive the application.
 inline bool setUpScreens(std::span<const qreal> ratios, const QTemporaryDir& dir) {
     QJsonArray screens;
     QStringList factors;
@@ -26,7 +32,8 @@ inline bool setUpScreens(std::span<const qreal> ratios, const QTemporaryDir& dir
             {"name", name}, {"x", int(i) * 2000}, {"y", 0}, {"width", 2000}, {"height", 1000}});
         factors << QStringLiteral("%1=%2").arg(name).arg(ratios[i]);
     }
-    const QString config = dir.filePath(QStringLiteral("screens.json"));
+    const QString config =
+        QDir::current().relativeFilePath(dir.filePath(QStringLiteral("screens.json")));
     QFile file(config);
     if (!file.open(QIODevice::WriteOnly) ||
         file.write(QJsonDocument(

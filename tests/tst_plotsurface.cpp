@@ -486,7 +486,7 @@ void TstPlotSurface::changesOnlyWhatTheFramesChange() {
 }
 
 int main(int argc, char** argv) {
-    const QTemporaryDir dir;
+    const QTemporaryDir dir(offscreen::kConfigDir);
     if (!offscreen::setUpScreens(kRatios, dir)) {
         return 1;
     }

@@ -100,7 +100,7 @@ void TstScreens::keepsItsSizeOnAScreenOfAnotherScale() {
 }
 
 int main(int argc, char** argv) {
-    const QTemporaryDir dir;
+    const QTemporaryDir dir(offscreen::kConfigDir);
     if (!offscreen::setUpScreens(kRatios, dir)) {
         return 1;
     }

@@ -36,11 +36,12 @@ private slots:
     }
     void iconInEverySize() {
         QFETCH(int, size);
-        HMODULE module = LoadLibraryExW(kProgram.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        QVERIFY2(module != nullptr, "the program cannot be opened");
-        // The first icon group is the one the shell shows for the file.
-        const auto icon = static_cast<HICON>(
-            LoadImageW(module, MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+        // Icon 0, the first icon group in the file whatever its resource name, is the one the
+        // shell shows for the file; extracted as the shell extracts it.
+        HICON icon = nullptr;
+        const UINT extracted = PrivateExtractIconsW(kProgram.c_str(), 0, size, size, &icon, nullptr,
+                                                    1, LR_DEFAULTCOLOR);
+        QVERIFY2(extracted != UINT(-1), "the program cannot be opened");
         ICONINFO iconInfo{};
         const bool loaded = icon != nullptr && GetIconInfo(icon, &iconInfo);
         BITMAP bitmap{};
@@ -52,7 +53,6 @@ private slots:
         if (icon != nullptr) {
             DestroyIcon(icon);
         }
-        FreeLibrary(module);
         QVERIFY2(loaded, "the program carries no icon");
         QCOMPARE(int(bitmap.bmWidth), size);
         QCOMPARE(int(bitmap.bmHeight), size);

@@ -21,10 +21,18 @@ options=(
     -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF -DFEATURE_vulkan=OFF
     -DFEATURE_jpeg=OFF
 )
+# Qt's own words in other languages come from another source package than qt6-base; the machine's
+# are the same files on every platform. Copied in every time, so that a cached Qt has them too,
+# as an installed Qt has, for the tests that look for them where Qt says its translations are.
+add_translations() {
+    mkdir -p "$prefix/translations"
+    cp /usr/share/qt6/translations/qtbase_*.qm "$prefix/translations/"
+}
 key="$version ${options[*]} $(sha256sum "$here/mingw-w64-x86_64.cmake" | cut -c1-16)"
 
 if [ -f "$prefix/.built" ] && [ "$(cat "$prefix/.built")" = "$key" ]; then
     echo "Qt $version for Windows: cached in $prefix"
+    add_translations
     ln -sfn "$(basename "$prefix")" "$cache/qt"
     exit 0
 fi
@@ -57,6 +65,7 @@ fi
 cmake --install "$build" >/dev/null
 # Qt is shipped under the LGPL: its licence texts go with it.
 cp -r "$source_dir/LICENSES" "$prefix/licenses"
+add_translations
 printf '%s' "$key" >"$prefix/.built"
 rm -rf "$build"
 echo "  Qt for Windows built in $(( ($(date +%s) - started) / 60 )) min, $(du -sh "$prefix" | cut -f1)"
