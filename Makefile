@@ -35,7 +35,7 @@ LINT_PACKAGES := $(PACKAGES) clang-tidy-14 cppcheck
 # qt6-base source into a cache outside the clone, with the machine's Qt as its host tools.
 WINDOWS_PACKAGES := cmake ninja-build g++-mingw-w64-x86-64-posix qt6-base-dev qt6-tools-dev \
 	qt6-l10n-tools qt6-translations-l10n dpkg-dev nsis
-WINDOWS_TEST_PACKAGES := $(WINDOWS_PACKAGES) $(SCREENSHOT_PACKAGES) wine wine64
+WINDOWS_TEST_PACKAGES := $(WINDOWS_PACKAGES) $(SCREENSHOT_PACKAGES) wine wine64 locales
 WINDOWS_DIR ?= build-windows
 WINDOWS_CACHE ?= $(or $(XDG_CACHE_HOME),$(HOME)/.cache)/electron-wave-windows
 
@@ -152,8 +152,14 @@ lint: lint-deps build
 windows-deps:
 	$(call install-missing,$(WINDOWS_PACKAGES))
 
+# Wine takes its locale from LANG and LC_ALL, but without that locale on the machine it cannot
+# name a window or a file in Japanese: the Japanese run needs ja_JP.UTF-8 generated.
 windows-test-deps:
 	$(call install-missing,$(WINDOWS_TEST_PACKAGES))
+	@locale -a | grep -qix 'ja_JP.utf8' || { \
+	  $(SUDO) sh -c "grep -qx 'ja_JP.UTF-8 UTF-8' /etc/locale.gen || \
+	    echo 'ja_JP.UTF-8 UTF-8' >>/etc/locale.gen" && \
+	  $(SUDO) locale-gen --keep-existing; }
 
 # Without SLEEF for now: Debian's mirrors serve the sleef source package's description but not
 # its files, so the Windows build evaluates the model sample by sample.
