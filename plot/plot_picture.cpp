@@ -13,10 +13,7 @@ void PlotPicture::resize(QSize pixels, qreal ratio) {
     working_.setDevicePixelRatio(ratio);
     working_.fill(kWhite);
     pixels_ = PixelBuffer::of(working_);
-    written_.clear();
-    writtenBlock_ = {};
-    lastDrawn_.reset();
-    lastDrawPending_ = false;
+    forgetBatch();
     mapUserRect();
 
     const Content content = std::exchange(content_, {});
@@ -30,6 +27,11 @@ void PlotPicture::resize(QSize pixels, qreal ratio) {
         drawSweep(*this, frame, samples, SweepMode::Draw, trace);
     }
     image_ = working_.copy();
+    forgetBatch();
+}
+
+// Nothing written since the last flush, as after one.
+void PlotPicture::forgetBatch() {
     written_.clear();
     writtenBlock_ = {};
     lastDrawPending_ = false;
@@ -93,10 +95,8 @@ void PlotPicture::erase(const Frame& frame, std::span<const Segment> segments) {
 
 void PlotPicture::clear() {
     working_.fill(kWhite);
-    written_.clear();
-    writtenBlock_ = {};
+    forgetBatch();
     lastDrawn_.reset();
-    lastDrawPending_ = false;
     writtenBlock_.add(working_.rect());
     content_ = {};
     flush();
@@ -129,10 +129,8 @@ void PlotPicture::flush() {
         for (const std::uint32_t offset : lastDraw_.offsets()) {
             takeOver(offset);
         }
-        lastDrawPending_ = false;
     }
-    written_.clear();
-    writtenBlock_ = {};
+    forgetBatch();
     if (changed_.empty() || !presenter_) {
         return;
     }

@@ -56,6 +56,7 @@ private:
 
     void mapUserRect();
     void settleLastDraw();
+    void forgetBatch();
 
     Content content_;
     UserRect userRect_;

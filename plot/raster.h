@@ -8,7 +8,6 @@
 #include <QRect>
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <limits>
 #include <span>
