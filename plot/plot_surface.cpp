@@ -95,10 +95,16 @@ void PlotSurface::paintEvent(QPaintEvent* event) {
         changes_.reset();  // of the picture at the ratio before
     }
     QPainter painter(this);
+    QImage* const target = rgb32Device(painter);
+    // Only the buffer this widget painted last still holds the rest of the picture: a backing
+    // store that paints into another buffer each time, as Wayland's does, leaves what is exposed
+    // blank.
+    const bool retained = target != nullptr && target->constBits() == painted_;
+    painted_ = target != nullptr ? target->constBits() : nullptr;
     const QRegion& exposed = event->region();
     // A flush's own paint, with nothing else to paint, writes only the pixels that changed. Near
     // the frame, which may cover the image's outermost pixels, it paints the whole way over them.
-    if (changes_ && exposed == changes_->widgetRect && paintChanges(painter)) {
+    if (changes_ && retained && exposed == changes_->widgetRect && paintChanges(painter, *target)) {
         // A few narrow strips at most, each painted on its own: a clip of several rectangles
         // would take the image through the painter's slow path.
         for (const QRect& strip : exposed - contentsRect().adjusted(1, 1, -1, -1)) {
@@ -132,20 +138,24 @@ QPoint PlotSurface::imageOrigin(const QPainter& painter) const {
     return pixelAt(painter.deviceTransform().map(QPointF(contentsRect().topLeft())));
 }
 
-// Writes the changed pixels into the device, where that is an RGB32 image as a raster backing
-// store's is: the rest of the picture is already there from earlier paints, as Qt's painting of
-// only the exposed parts of a widget takes for granted. False where the device is another.
-bool PlotSurface::paintChanges(QPainter& painter) {
+// The device the painter paints on, where that is an RGB32 image as a raster backing store's is.
+QImage* PlotSurface::rgb32Device(const QPainter& painter) {
     QPaintDevice* const device = painter.paintEngine()->paintDevice();
     if (device == nullptr || device->devType() != QInternal::Image) {
-        return false;
+        return nullptr;
     }
-    auto& target = *static_cast<QImage*>(device);
+    auto* const pixels = static_cast<QImage*>(device);
+    const bool rgb32 = pixels->format() == QImage::Format_RGB32 ||
+                       pixels->format() == QImage::Format_ARGB32_Premultiplied;
+    return rgb32 ? pixels : nullptr;
+}
+
+// Writes the changed pixels into the target, which already holds the rest of the picture from
+// earlier paints. False where the image does not fit in it.
+bool PlotSurface::paintChanges(const QPainter& painter, QImage& target) const {
     const QImage& source = image();
     const QPoint origin = imageOrigin(painter);
-    if ((target.format() != QImage::Format_RGB32 &&
-         target.format() != QImage::Format_ARGB32_Premultiplied) ||
-        !target.rect().contains(QRect(origin, source.size()))) {
+    if (!target.rect().contains(QRect(origin, source.size()))) {
         return false;
     }
     const std::int64_t targetStride = target.bytesPerLine() / std::int64_t(sizeof(QRgb));

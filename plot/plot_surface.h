@@ -32,7 +32,8 @@ private:
     // False where the picture is already at the ratio of the widget's screen.
     bool followPixelRatio();
     void present(std::span<const std::uint32_t> offsets, const QRect& changed);
-    bool paintChanges(QPainter& painter);
+    static QImage* rgb32Device(const QPainter& painter);
+    bool paintChanges(const QPainter& painter, QImage& target) const;
     void paintWhole(QPainter& painter, const QRect& exposed);
     QRect deviceRect(qreal ratio) const;
     QRect toWidget(const QRect& imageRect) const;
@@ -46,6 +47,7 @@ private:
         QRect widgetRect;  // the part of the widget that shows them
     };
     std::optional<Changes> changes_;
+    const uchar* painted_ = nullptr;  // the pixels of the device the last paint went into
 };
 
 }  // namespace plot

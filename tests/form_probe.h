@@ -5,10 +5,12 @@
 #include "plot_surface.h"
 #include "sweep.h"
 
+#include <QBackingStore>
 #include <QImage>
 #include <QMessageBox>
 
 #include <algorithm>
+#include <cmath>
 
 namespace probe {
 
@@ -23,6 +25,28 @@ T* child(const QWidget& form, const char* name) {
 
 inline const QImage& plotImage(const app::Form1& form) {
     return child<plot::PlotSurface>(form, "Picture2")->image();
+}
+
+// Whether the window, as its last paints left it in its backing store, shows the plot's image,
+// but for the image's outermost pixels, which its frame may cover.
+inline bool showsThePlot(const app::Form1& form) {
+    const auto* shown = dynamic_cast<const QImage*>(form.backingStore()->paintDevice());
+    const auto* plot = child<plot::PlotSurface>(form, "Picture2");
+    const QImage& image = plot->image();
+    if (shown == nullptr) {
+        return false;
+    }
+    const QPointF corner =
+        QPointF(plot->mapTo(&form, plot->contentsRect().topLeft())) * image.devicePixelRatio();
+    const QPoint origin(int(std::floor(corner.x())), int(std::floor(corner.y())));
+    for (int y = 1; y < image.height() - 1; ++y) {
+        for (int x = 1; x < image.width() - 1; ++x) {
+            if (shown->pixel(origin + QPoint(x, y)) != image.pixel(x, y)) {
+                return false;
+            }
+        }
+    }
+    return true;
 }
 
 // The plot of the form when it holds the baseline and nothing else, as a plot of its own shows

@@ -26,6 +26,7 @@ using probe::child;
 using probe::onlyBaseline;
 using probe::openMessage;
 using probe::plotImage;
+using probe::showsThePlot;
 
 class TstForm1 : public QObject {
     Q_OBJECT
@@ -430,6 +431,7 @@ void TstForm1::checkingHoldsAndStopsTheClock() {
     QTest::keyClick(check, Qt::Key_Space);
     QVERIFY(check->isChecked());
     QVERIFY(!TestAccess::clockRunning(*form_));
+    QVERIFY(showsThePlot(*form_));
     const QImage held = plotImage(*form_).copy();
     const plot::Frame shown = TestAccess::runs(*form_).back();
     TestAccess::tick(*form_);
