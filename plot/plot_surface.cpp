@@ -2,11 +2,13 @@
 
 #include "palette.h"
 
+#include <QBackingStore>
 #include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
 
 #include <cmath>
+#include <utility>
 
 namespace plot {
 
@@ -94,26 +96,27 @@ void PlotSurface::paintEvent(QPaintEvent* event) {
     if (followPixelRatio()) {
         changes_.reset();  // of the picture at the ratio before
     }
-    QPainter painter(this);
-    QImage* const target = rgb32Device(painter);
-    // Only the buffer this widget painted last still holds the rest of the picture: a backing
-    // store that paints into another buffer each time, as Wayland's does, leaves what is exposed
-    // blank.
-    const bool retained = target != nullptr && target->constBits() == painted_;
-    painted_ = target != nullptr ? target->constBits() : nullptr;
     const QRegion& exposed = event->region();
-    // A flush's own paint, with nothing else to paint, writes only the pixels that changed. Near
-    // the frame, which may cover the image's outermost pixels, it paints the whole way over them.
-    if (changes_ && retained && exposed == changes_->widgetRect && paintChanges(painter, *target)) {
-        // A few narrow strips at most, each painted on its own: a clip of several rectangles
-        // would take the image through the painter's slow path.
-        for (const QRect& strip : exposed - contentsRect().adjusted(1, 1, -1, -1)) {
-            painter.setClipRect(strip);
-            paintWhole(painter, strip);
+    // A flush's own paint, with nothing else to paint, writes only the pixels that changed,
+    // straight into the backing store: without a painter, whose set-up would cost more than the
+    // writes.
+    if (changes_ && exposed == changes_->widgetRect) {
+        QImage* const target = rgb32(backingStore()->paintDevice());
+        if (holdsLastPaint(target) && paintChanges(*target)) {
+            return;
         }
-        return;
     }
+    QPainter painter(this);
+    holdsLastPaint(rgb32(painter.paintEngine()->paintDevice()));
     paintWhole(painter, exposed.boundingRect());
+}
+
+// Notes the device that this paint goes into, and says whether it holds the rest of the picture:
+// only the buffer that this widget painted last does. A backing store that paints into another
+// buffer each time, as Wayland's does, leaves what is exposed blank.
+bool PlotSurface::holdsLastPaint(const QImage* target) {
+    const uchar* const bits = target != nullptr ? target->constBits() : nullptr;
+    return std::exchange(painted_, bits) == bits && bits != nullptr;
 }
 
 // Away from the frame only the image needs painting; near it, the frame goes over the image.
@@ -138,9 +141,8 @@ QPoint PlotSurface::imageOrigin(const QPainter& painter) const {
     return pixelAt(painter.deviceTransform().map(QPointF(contentsRect().topLeft())));
 }
 
-// The device the painter paints on, where that is an RGB32 image as a raster backing store's is.
-QImage* PlotSurface::rgb32Device(const QPainter& painter) {
-    QPaintDevice* const device = painter.paintEngine()->paintDevice();
+// The device, where that is an RGB32 image as a raster backing store's is.
+QImage* PlotSurface::rgb32(QPaintDevice* device) {
     if (device == nullptr || device->devType() != QInternal::Image) {
         return nullptr;
     }
@@ -150,11 +152,13 @@ QImage* PlotSurface::rgb32Device(const QPainter& painter) {
     return rgb32 ? pixels : nullptr;
 }
 
-// Writes the changed pixels into the target, which already holds the rest of the picture from
-// earlier paints. False where the image does not fit in it.
-bool PlotSurface::paintChanges(const QPainter& painter, QImage& target) const {
+// Writes the changed pixels into the backing store's image, which already holds the rest of the
+// picture from earlier paints; where some lie near the frame, which may cover the image's
+// outermost pixels, paints the strips along it the whole way over them. False where the image
+// does not fit in the target.
+bool PlotSurface::paintChanges(QImage& target) {
     const QImage& source = image();
-    const QPoint origin = imageOrigin(painter);
+    const QPoint origin = deviceRect(source.devicePixelRatio()).topLeft();
     if (!target.rect().contains(QRect(origin, source.size()))) {
         return false;
     }
@@ -163,8 +167,28 @@ bool PlotSurface::paintChanges(const QPainter& painter, QImage& target) const {
         reinterpret_cast<QRgb*>(target.bits()) + origin.y() * targetStride + origin.x();
     const auto* const from = reinterpret_cast<const QRgb*>(source.constBits());
     const auto sourceStride = std::uint32_t(source.bytesPerLine() / std::int64_t(sizeof(QRgb)));
+    // The pixels the strips below cover, as widget pixels one inside the contents: those within
+    // this many image pixels of the image's edge.
+    const auto margin = std::uint32_t(std::ceil(source.devicePixelRatio())) + 1;
+    const std::uint32_t innerWidth = std::uint32_t(source.width()) - 2 * margin;
+    const std::uint32_t innerHeight = std::uint32_t(source.height()) - 2 * margin;
+    bool nearFrame = false;
     for (const std::uint32_t offset : changes_->offsets) {
-        to[(offset / sourceStride) * targetStride + offset % sourceStride] = from[offset];
+        const std::uint32_t y = offset / sourceStride;
+        const std::uint32_t x = offset % sourceStride;
+        to[y * targetStride + x] = from[offset];
+        // Unsigned, so that the pixels before the margin wrap round to above the inner size.
+        nearFrame |= (x - margin >= innerWidth) | (y - margin >= innerHeight);
+    }
+    if (nearFrame) {
+        // A few narrow strips at most, each painted on its own: a clip of several rectangles
+        // would take the image through the painter's slow path.
+        QPainter painter(this);
+        for (const QRect& strip :
+             QRegion(changes_->widgetRect) - contentsRect().adjusted(1, 1, -1, -1)) {
+            painter.setClipRect(strip);
+            paintWhole(painter, strip);
+        }
     }
     return true;
 }

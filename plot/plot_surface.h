@@ -32,8 +32,9 @@ private:
     // False where the picture is already at the ratio of the widget's screen.
     bool followPixelRatio();
     void present(std::span<const std::uint32_t> offsets, const QRect& changed);
-    static QImage* rgb32Device(const QPainter& painter);
-    bool paintChanges(const QPainter& painter, QImage& target) const;
+    static QImage* rgb32(QPaintDevice* device);
+    bool holdsLastPaint(const QImage* target);
+    bool paintChanges(QImage& target);
     void paintWhole(QPainter& painter, const QRect& exposed);
     QRect deviceRect(qreal ratio) const;
     QRect toWidget(const QRect& imageRect) const;

@@ -389,6 +389,11 @@ void TstPlotSurface::paintedUpToTheFrame() {
         QVERIFY2(frame >= 1, "no frame between the plot and the window");
         QVERIFY(frame <= int(std::ceil(ratio)) + 1);
     }
+
+    // Frame and plot alike, what the changes left is what painting the whole plot shows.
+    const QImage changed = shown.copy();
+    window.plot->repaint();
+    QCOMPARE(window.shown(), changed);
 }
 
 void TstPlotSurface::changesOnlyWhatTheFramesChange_data() {
