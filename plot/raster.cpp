@@ -8,26 +8,27 @@ namespace plot {
 namespace {
 
 struct Span {
-    double x0, y0, x1, y1;
+    int x0, y0, x1, y1;
 };
 
 // Walks the pixels of the line from pixel (x0, y0) to pixel (x1, y1) that lie inside the buffer,
 // handing each pixel's offset to `plot`, and returns the smallest rectangle they lie in. The end
-// points are whole pixels near the buffer (see drawLine), so every step below is exact in 64 bits.
+// points are near the buffer (see drawLine), so every step below is exact in 64 bits.
 template <typename Plot>
 QRect walkLine(const PixelBuffer& buffer, Span s, Plot&& plot) {
     const int width = buffer.width;
     const int height = buffer.height;
-    const auto within = [](double c, int limit) { return c >= 0.0 && c < limit; };
+    // Unsigned, so that a coordinate before the first pixel wraps round to beyond the last.
+    const auto within = [](int c, int limit) { return unsigned(c) < unsigned(limit); };
     const bool clipped = !(within(s.x0, width) && within(s.y0, height) && within(s.x1, width) &&
                            within(s.y1, height));
 
     // Walk the major axis a; the minor axis b follows b0 + round-half-up(i * minor / major),
     // kept exact with an integer remainder.
-    const auto x0 = static_cast<std::int64_t>(s.x0);
-    const auto y0 = static_cast<std::int64_t>(s.y0);
-    const auto x1 = static_cast<std::int64_t>(s.x1);
-    const auto y1 = static_cast<std::int64_t>(s.y1);
+    const std::int64_t x0 = s.x0;
+    const std::int64_t y0 = s.y0;
+    const std::int64_t x1 = s.x1;
+    const std::int64_t y1 = s.y1;
     const std::int64_t adx = std::abs(x1 - x0);
     const std::int64_t ady = std::abs(y1 - y0);
     const bool xMajor = adx >= ady;
@@ -111,29 +112,38 @@ PixelBuffer PixelBuffer::of(QImage& image) {
             image.bytesPerLine() / static_cast<std::int64_t>(sizeof(QRgb))};
 }
 
-QRect drawLine(const PixelBuffer& buffer, QPointF from, QPointF to, QRgb colour) {
+QRect drawLine(const PixelBuffer& buffer, QPoint from, QPoint to, QRgb colour) {
     return walkLine(buffer, {from.x(), from.y(), to.x(), to.y()},
                     [&](std::int64_t offset) { buffer.bits[offset] = colour; });
 }
 
-QRect drawLine(QImage& image, QPointF from, QPointF to, QRgb colour) {
+QRect drawLine(QImage& image, QPoint from, QPoint to, QRgb colour) {
     return drawLine(PixelBuffer::of(image), from, to, colour);
 }
 
 void BatchPixels::draw(const PixelBuffer& buffer, const PixelMapping& mapping,
                        std::span<const Segment> segments) {
-    offsets_.clear();
     ends_.clear();
+    std::size_t count = 0;
     QRgb* const bits = buffer.bits;
     for (const Segment& s : segments) {
         const Span pixels{mapping.column(s.x1), mapping.row(s.y1), mapping.column(s.x2),
                           mapping.row(s.y2)};
+        // Room for every pixel of the line, clipped or not.
+        const auto most = std::size_t(
+            std::max(std::abs(pixels.x1 - pixels.x0), std::abs(pixels.y1 - pixels.y0)) + 1);
+        if (count + most > offsets_.size()) {
+            offsets_.resize(std::max(2 * offsets_.size(), count + most));
+        }
+        std::uint32_t* out = offsets_.data() + count;
         walkLine(buffer, pixels, [&](std::int64_t offset) {
             bits[offset] = s.colour;
-            offsets_.push_back(std::uint32_t(offset));
+            *out++ = std::uint32_t(offset);
         });
-        ends_.push_back(std::uint32_t(offsets_.size()));
+        count = std::size_t(out - offsets_.data());
+        ends_.push_back(std::uint32_t(count));
     }
+    count_ = count;
 }
 
 void BatchPixels::redraw(const PixelBuffer& buffer, std::span<const Segment> segments) const {

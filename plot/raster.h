@@ -4,7 +4,7 @@
 #include "surface.h"
 
 #include <QImage>
-#include <QPointF>
+#include <QPoint>
 #include <QRect>
 
 #include <algorithm>
@@ -24,15 +24,15 @@ public:
         : left_(left), top_(top), sx_(width / (right - left)), sy_(height / (bottom - top)) {}
 
     // The containing pixel's column and row.
-    double column(double x) const { return fastFloor((x - left_) * sx_); }
-    double row(double y) const { return fastFloor((y - top_) * sy_); }
-    QPointF toPixel(double x, double y) const { return {column(x), row(y)}; }
+    int column(double x) const { return floorToInt((x - left_) * sx_); }
+    int row(double y) const { return floorToInt((y - top_) * sy_); }
+    QPoint toPixel(double x, double y) const { return {column(x), row(y)}; }
 
     // std::floor is a library call on baseline x86-64. This is exact for the plot's coordinates,
-    // which are bounded (see drawLine), as for any |v| below 2^62.
-    static double fastFloor(double v) {
-        const auto i = static_cast<std::int64_t>(v);
-        return static_cast<double>(i - (v < static_cast<double>(i) ? 1 : 0));
+    // which are bounded (see drawLine), as for any |v| below 2^31.
+    static int floorToInt(double v) {
+        const int i = static_cast<int>(v);
+        return i - (v < static_cast<double>(i) ? 1 : 0);
     }
 
 private:
@@ -83,8 +83,8 @@ private:
 // the same pixels, so drawing a line again in another colour replaces it exactly.
 // Hand-written because QPainter's cost per call is far above that of the few pixels each of a
 // frame's thousands of tiny segments covers.
-QRect drawLine(const PixelBuffer& buffer, QPointF from, QPointF to, QRgb colour);
-QRect drawLine(QImage& image, QPointF from, QPointF to, QRgb colour);
+QRect drawLine(const PixelBuffer& buffer, QPoint from, QPoint to, QRgb colour);
+QRect drawLine(QImage& image, QPoint from, QPoint to, QRgb colour);
 
 // The pixels that a batch of segments wrote, segment by segment, so that the same batch can be
 // drawn again in other colours, as when a frame is erased by retracing it in white, by rewriting
@@ -101,10 +101,13 @@ public:
 
     std::size_t segmentCount() const { return ends_.size(); }
     // Every pixel the batch wrote, as offsets from the buffer's first, in the order written.
-    std::span<const std::uint32_t> offsets() const { return offsets_; }
+    std::span<const std::uint32_t> offsets() const { return {offsets_.data(), count_}; }
 
 private:
+    // Only ever grown, and written through a pointer: the pixels are too many and too cheap to
+    // write to pay for a push_back each.
     std::vector<std::uint32_t> offsets_;
+    std::size_t count_ = 0;            // of offsets_ in use
     std::vector<std::uint32_t> ends_;  // where each segment's offsets end
 };
 

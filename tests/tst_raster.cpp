@@ -99,7 +99,7 @@ void TstRaster::everyOctant() {
 
 void TstRaster::singlePoint() {
     QImage image = blank();
-    QCOMPARE(drawLine(image, QPointF(5, 6), QPointF(5, 6), kInk), QRect(5, 6, 1, 1));
+    QCOMPARE(drawLine(image, QPoint(5, 6), QPoint(5, 6), kInk), QRect(5, 6, 1, 1));
     QCOMPARE(inked(image).size(), 1u);
 }
 
@@ -153,11 +153,11 @@ void TstRaster::clippedAtEveryEdge() {
 // including where they cross.
 void TstRaster::redrawingInWhiteErasesExactly() {
     QImage image = blank();
-    std::vector<std::pair<QPointF, QPointF>> lines;
+    std::vector<std::pair<QPoint, QPoint>> lines;
     lines.reserve(60);
     for (int i = 0; i < 60; ++i) {
-        lines.emplace_back(QPointF((i * 7) % 45 - 3, (i * 11) % 35 - 2),
-                           QPointF((i * 13) % 43 - 1, (i * 5) % 33 - 1));
+        lines.emplace_back(QPoint((i * 7) % 45 - 3, (i * 11) % 35 - 2),
+                           QPoint((i * 13) % 43 - 1, (i * 5) % 33 - 1));
     }
     for (const auto& [a, b] : lines) {
         drawLine(image, a, b, kInk);
@@ -211,19 +211,19 @@ void TstRaster::batchDrawsWhatTheLinesDraw() {
 void TstRaster::mappingPicksTheContainingPixel_data() {
     QTest::addColumn<double>("x");
     QTest::addColumn<double>("y");
-    QTest::addColumn<QPointF>("pixel");
+    QTest::addColumn<QPoint>("pixel");
     // The plot's own rectangle on an image of 631 x 199 pixels.
-    QTest::newRow("top left") << -4.0 << double(1.8f) << QPointF(0, 0);
-    QTest::newRow("density zero") << -4.0 << double(-5.5f) << QPointF(0, 179);
-    QTest::newRow("baseline") << -4.0 << double(-5.54f) << QPointF(0, 180);
-    QTest::newRow("left of the plot") << double(-4.42f) << 0.0 << QPointF(-20, 44);
-    QTest::newRow("right edge") << double(9.49f) << double(-6.2f) << QPointF(630, 196);
+    QTest::newRow("top left") << -4.0 << double(1.8f) << QPoint(0, 0);
+    QTest::newRow("density zero") << -4.0 << double(-5.5f) << QPoint(0, 179);
+    QTest::newRow("baseline") << -4.0 << double(-5.54f) << QPoint(0, 180);
+    QTest::newRow("left of the plot") << double(-4.42f) << 0.0 << QPoint(-20, 44);
+    QTest::newRow("right edge") << double(9.49f) << double(-6.2f) << QPoint(630, 196);
 }
 
 void TstRaster::mappingPicksTheContainingPixel() {
     QFETCH(double, x);
     QFETCH(double, y);
-    QFETCH(QPointF, pixel);
+    QFETCH(QPoint, pixel);
     const plot::PixelMapping mapping(-4.0f, 1.8f, 9.5f, -6.3f, 631, 199);
     QCOMPARE(mapping.toPixel(x, y), pixel);
 }
