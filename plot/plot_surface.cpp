@@ -112,8 +112,7 @@ void PlotSurface::paintEvent(QPaintEvent* event) {
 }
 
 // Notes the device that this paint goes into, and says whether it holds the rest of the picture:
-// only the buffer that this widget painted last does. A backing store that paints into another
-// buffer each time, as Wayland's does, leaves what is exposed blank.
+// only the buffer that this widget painted last does, where the backing store has more than one.
 bool PlotSurface::holdsLastPaint(const QImage* target) {
     const uchar* const bits = target != nullptr ? target->constBits() : nullptr;
     return std::exchange(painted_, bits) == bits && bits != nullptr;
@@ -141,15 +140,15 @@ QPoint PlotSurface::imageOrigin(const QPainter& painter) const {
     return pixelAt(painter.deviceTransform().map(QPointF(contentsRect().topLeft())));
 }
 
-// The device, where that is an RGB32 image as a raster backing store's is.
+// The device, where that is an opaque RGB32 image, as a raster backing store's is on X11 and
+// Windows. A backing store with an alpha channel, as every one on Wayland has, clears what it is
+// about to repaint: it never holds the rest of the picture there.
 QImage* PlotSurface::rgb32(QPaintDevice* device) {
     if (device == nullptr || device->devType() != QInternal::Image) {
         return nullptr;
     }
     auto* const pixels = static_cast<QImage*>(device);
-    const bool rgb32 = pixels->format() == QImage::Format_RGB32 ||
-                       pixels->format() == QImage::Format_ARGB32_Premultiplied;
-    return rgb32 ? pixels : nullptr;
+    return pixels->format() == QImage::Format_RGB32 ? pixels : nullptr;
 }
 
 // Writes the changed pixels into the backing store's image, which already holds the rest of the
