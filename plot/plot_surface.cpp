@@ -111,8 +111,9 @@ void PlotSurface::paintEvent(QPaintEvent* event) {
     paintWhole(painter, exposed.boundingRect());
 }
 
-// Notes the device that this paint goes into, and says whether it holds the rest of the picture:
-// only the buffer that this widget painted last does, where the backing store has more than one.
+// Notes the device that this paint goes into, and says whether it may hold the rest of the
+// picture: only the buffer that this widget painted last can, where the backing store has more
+// than one.
 bool PlotSurface::holdsLastPaint(const QImage* target) {
     const uchar* const bits = target != nullptr ? target->constBits() : nullptr;
     return std::exchange(painted_, bits) == bits && bits != nullptr;
@@ -140,15 +141,15 @@ QPoint PlotSurface::imageOrigin(const QPainter& painter) const {
     return pixelAt(painter.deviceTransform().map(QPointF(contentsRect().topLeft())));
 }
 
-// The device, where that is an opaque RGB32 image, as a raster backing store's is on X11 and
-// Windows. A backing store with an alpha channel, as every one on Wayland has, clears what it is
-// about to repaint: it never holds the rest of the picture there.
+// The device, where that is an RGB32 image, as a raster backing store's is.
 QImage* PlotSurface::rgb32(QPaintDevice* device) {
     if (device == nullptr || device->devType() != QInternal::Image) {
         return nullptr;
     }
     auto* const pixels = static_cast<QImage*>(device);
-    return pixels->format() == QImage::Format_RGB32 ? pixels : nullptr;
+    const bool rgb32 = pixels->format() == QImage::Format_RGB32 ||
+                       pixels->format() == QImage::Format_ARGB32_Premultiplied;
+    return rgb32 ? pixels : nullptr;
 }
 
 // Writes the changed pixels into the backing store's image, which already holds the rest of the
@@ -166,6 +167,13 @@ bool PlotSurface::paintChanges(QImage& target) {
         reinterpret_cast<QRgb*>(target.bits()) + origin.y() * targetStride + origin.x();
     const auto* const from = reinterpret_cast<const QRgb*>(source.constBits());
     const auto sourceStride = std::uint32_t(source.bytesPerLine() / std::int64_t(sizeof(QRgb)));
+    // A backing store that clears what it is about to repaint, as Wayland's does even when it
+    // hands out the same buffer again, holds nothing of the picture there; what the window shows
+    // is opaque, so a cleared pixel under the first change tells.
+    const std::uint32_t first = changes_->offsets.front();
+    if (qAlpha(to[(first / sourceStride) * targetStride + first % sourceStride]) != 0xff) {
+        return false;
+    }
     // The pixels the strips below cover, as widget pixels one inside the contents: those within
     // this many image pixels of the image's edge.
     const auto margin = std::uint32_t(std::ceil(source.devicePixelRatio())) + 1;
