@@ -31,10 +31,11 @@ PREFIX ?= /usr/local
 CHECK_PACKAGES := $(TEST_PACKAGES) clang-14 libclang-rt-14-dev
 LINT_PACKAGES := $(PACKAGES) clang-tidy-14 cppcheck
 
-# The Windows build: Debian's mingw-w64, and Qt for Windows built once from Debian's own
-# qt6-base source into a cache outside the clone, with the machine's Qt as its host tools.
+# The Windows build: Debian's mingw-w64, and Qt and SLEEF for Windows built once from Debian's
+# own qt6-base and sleef sources into a cache outside the clone, Qt with the machine's Qt as its
+# host tools. curl fetches the sleef source, which apt-get source cannot.
 WINDOWS_PACKAGES := cmake ninja-build g++-mingw-w64-x86-64-posix qt6-base-dev qt6-tools-dev \
-	qt6-l10n-tools qt6-translations-l10n dpkg-dev nsis
+	qt6-l10n-tools qt6-translations-l10n dpkg-dev nsis curl
 WINDOWS_TEST_PACKAGES := $(WINDOWS_PACKAGES) $(SCREENSHOT_PACKAGES) wine wine64 locales
 WINDOWS_DIR ?= build-windows
 WINDOWS_CACHE ?= $(or $(XDG_CACHE_HOME),$(HOME)/.cache)/electron-wave-windows
@@ -161,15 +162,17 @@ windows-test-deps:
 	    echo 'ja_JP.UTF-8 UTF-8' >>/etc/locale.gen" && \
 	  $(SUDO) locale-gen --keep-existing; }
 
-# Without SLEEF for now: Debian's mirrors serve the sleef source package's description but not
-# its files, so the Windows build evaluates the model sample by sample.
+# Qt and SLEEF for Windows are found in the cache. WITH_SLEEF is given all the same, or a build
+# directory once configured without it would keep it off.
+WINDOWS_PREFIXES := $(WINDOWS_CACHE)/qt;$(WINDOWS_CACHE)/sleef
 windows-configure: windows-deps
 	packaging/windows/build-qt.sh $(WINDOWS_CACHE)
+	packaging/windows/build-sleef.sh $(WINDOWS_CACHE)
 	cmake -S . -B $(WINDOWS_DIR) -DCMAKE_BUILD_TYPE=Release \
 	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/packaging/windows/mingw-w64-x86_64.cmake \
-	  -DCMAKE_PREFIX_PATH=$(WINDOWS_CACHE)/qt -DCMAKE_FIND_ROOT_PATH=$(WINDOWS_CACHE)/qt \
+	  -DCMAKE_PREFIX_PATH="$(WINDOWS_PREFIXES)" -DCMAKE_FIND_ROOT_PATH="$(WINDOWS_PREFIXES)" \
 	  -DQT_HOST_PATH=/usr -DBUILD_BENCHMARKS=OFF \
-	  -DWITH_SLEEF=OFF -DLINUX_BUILD_DIR=$(CURDIR)/$(BUILD_DIR)
+	  -DWITH_SLEEF=ON -DLINUX_BUILD_DIR=$(CURDIR)/$(BUILD_DIR)
 
 windows: windows-configure
 	cmake --build $(WINDOWS_DIR) -j $(JOBS) --target electron-wave
