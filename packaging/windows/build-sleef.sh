@@ -27,6 +27,9 @@ options=(
     -DSLEEF_BUILD_TESTS=OFF -DSLEEF_ENABLE_TESTER4=OFF -DSLEEF_ENABLE_TLFLOAT=OFF
     -DSLEEF_DISABLE_OPENMP=ON -DSLEEF_DISABLE_MPFR=ON -DSLEEF_DISABLE_SSL=ON
     -DSLEEF_DISABLE_FFTW=ON
+    # SLEEF builds its helper functions without being told it is static, so that a program it
+    # is linked into would export them.
+    -DCMAKE_C_FLAGS=-DSLEEF_STATIC_LIBS
 )
 key="$version ${options[*]} $(sha256sum "$here/mingw-w64-x86_64.cmake" | cut -c1-16)"
 
