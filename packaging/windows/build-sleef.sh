@@ -33,23 +33,15 @@ options=(
 )
 key="$version ${options[*]} $(sha256sum "$here/mingw-w64-x86_64.cmake" | cut -c1-16)"
 
-src=$cache/src/sleef
-# Its licence, for the program's folder; copied in every time, so that a cached SLEEF has it too.
-add_licence() {
-    mkdir -p "$prefix/licenses"
-    tar -xzf "$src/sleef_$version.orig.tar.gz" -O --wildcards '*/LICENSE.txt' \
-        >"$prefix/licenses/LICENSE.txt"
-}
-
 if [ -f "$prefix/.built" ] && [ "$(cat "$prefix/.built")" = "$key" ]; then
     echo "SLEEF $version for Windows: cached in $prefix"
-    add_licence
     ln -sfn "$(basename "$prefix")" "$cache/sleef"
     exit 0
 fi
 
 started=$(date +%s)
-echo "SLEEF $version for Windows: building into $prefix (a few minutes, once)"
+echo "SLEEF $version for Windows: building into $prefix (about a minute, once)"
+src=$cache/src/sleef
 source_dir=$src/sleef-$version
 mkdir -p "$src"
 for entry in "${files[@]}"; do
@@ -90,7 +82,8 @@ cmake -S "$source_dir" -B "$build" -G Ninja \
 nice -n 10 cmake --build "$build" -j "$(nproc)" >"$build.log" 2>&1 ||
     { grep -m 20 -B 2 -A 10 'error' "$build.log"; exit 1; }
 cmake --install "$build" >/dev/null
-add_licence
+# Its licence, for the program's folder.
+install -D -m 644 "$source_dir/LICENSE.txt" "$prefix/licenses/LICENSE.txt"
 printf '%s' "$key" >"$prefix/.built"
 rm -rf "$native" "$build"
 echo "  SLEEF for Windows built in $(($(date +%s) - started)) s, $(du -sh "$prefix" | cut -f1)"
