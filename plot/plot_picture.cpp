@@ -8,12 +8,11 @@
 
 namespace plot {
 
-void PlotPicture::resize(QSize pixels, qreal ratio) {
-    working_ = QImage(pixels, QImage::Format_RGB32);
-    working_.setDevicePixelRatio(ratio);
-    working_.fill(kWhite);
-    pixels_ = PixelBuffer::of(working_);
-    forgetBatch();
+void PlotPicture::resize(QSize size, qreal ratio) {
+    image_ = QImage(size, QImage::Format_RGB32);
+    image_.setDevicePixelRatio(ratio);
+    image_.fill(kWhite);
+    journal_ = PixelJournal(std::size_t(size.width()) * std::size_t(size.height()));
     mapUserRect();
 
     const Content content = std::exchange(content_, {});
@@ -26,15 +25,12 @@ void PlotPicture::resize(QSize pixels, qreal ratio) {
         TraceState trace = frame.from;
         drawSweep(*this, frame, samples, SweepMode::Draw, trace);
     }
-    image_ = working_.copy();
-    forgetBatch();
+    journal_.settle(pixels(), changed_);
+    changed_.clear();
 }
 
-// Nothing written since the last flush, as after one.
-void PlotPicture::forgetBatch() {
-    written_.clear();
-    writtenBlock_ = {};
-    lastDrawPending_ = false;
+PixelBuffer PlotPicture::pixels() {
+    return PixelBuffer::of(image_);
 }
 
 void PlotPicture::scale(float left, float top, float right, float bottom) {
@@ -44,24 +40,13 @@ void PlotPicture::scale(float left, float top, float right, float bottom) {
 
 void PlotPicture::mapUserRect() {
     mapping_ = PixelMapping(userRect_.left, userRect_.top, userRect_.right, userRect_.bottom,
-                            working_.width(), working_.height());
+                            image_.width(), image_.height());
     // Its pixels were those of the mapping before.
-    settleLastDraw();
     lastDrawn_.reset();
 }
 
-// The pixels of the last draw go with the rest of the batch's before they are forgotten.
-void PlotPicture::settleLastDraw() {
-    if (lastDrawPending_) {
-        const auto offsets = lastDraw_.offsets();
-        written_.insert(written_.end(), offsets.begin(), offsets.end());
-        lastDrawPending_ = false;
-    }
-}
-
 void PlotPicture::line(float x1, float y1, float x2, float y2, QRgb colour) {
-    writtenBlock_.add(
-        drawLine(pixels_, mapping_.toPixel(x1, y1), mapping_.toPixel(x2, y2), colour));
+    drawLine(pixels(), journal_, mapping_.toPixel(x1, y1), mapping_.toPixel(x2, y2), colour);
     const Segment segment{x1, y1, x2, y2, colour};
     if (std::find(content_.lines.begin(), content_.lines.end(), segment) == content_.lines.end()) {
         content_.lines.push_back(segment);
@@ -69,22 +54,21 @@ void PlotPicture::line(float x1, float y1, float x2, float y2, QRgb colour) {
 }
 
 void PlotPicture::draw(const Frame& frame, std::span<const Segment> segments) {
-    settleLastDraw();
-    lastDraw_.draw(pixels_, mapping_, segments);
+    lastDraw_.draw(pixels(), journal_, mapping_, segments);
     lastDrawn_ = frame;
-    lastDrawPending_ = true;
     content_.frames.push_back(frame);
 }
 
 void PlotPicture::erase(const Frame& frame, std::span<const Segment> segments) {
+    const PixelBuffer buffer = pixels();
     // The same frame has the same segments (frame.h): retraced, they cover the same pixels.
     if (lastDrawn_ == frame && lastDraw_.segmentCount() == segments.size()) {
-        lastDraw_.redraw(pixels_, segments);
-        lastDrawPending_ = true;
+        lastDraw_.redraw(buffer, journal_, segments);
     } else {
-        other_.draw(pixels_, mapping_, segments);
-        const auto offsets = other_.offsets();
-        written_.insert(written_.end(), offsets.begin(), offsets.end());
+        for (const Segment& s : segments) {
+            drawLine(buffer, journal_, mapping_.toPixel(s.x1, s.y1), mapping_.toPixel(s.x2, s.y2),
+                     s.colour);
+        }
     }
     // Cleared since it was drawn, the frame is no longer there to take off.
     const auto drawn = std::find(content_.frames.rbegin(), content_.frames.rend(), frame);
@@ -94,52 +78,36 @@ void PlotPicture::erase(const Frame& frame, std::span<const Segment> segments) {
 }
 
 void PlotPicture::clear() {
-    working_.fill(kWhite);
-    forgetBatch();
+    const PixelBuffer buffer = pixels();
+    for (int y = 0; y < buffer.height; ++y) {
+        for (int x = 0; x < buffer.width; ++x) {
+            const auto offset = std::uint32_t(y * buffer.stride + x);
+            if (buffer.bits[offset] != kWhite) {
+                journal_.write(buffer, offset, kWhite);
+            }
+        }
+    }
     lastDrawn_.reset();
-    writtenBlock_.add(working_.rect());
     content_ = {};
     flush();
 }
 
 void PlotPicture::flush() {
-    if (written_.empty() && writtenBlock_.isEmpty() && !lastDrawPending_) {
+    if (journal_.isEmpty()) {
         return;
     }
-    // Detaches the image from any copy taken of it since the last flush.
-    auto* const shown = reinterpret_cast<QRgb*>(image_.bits());
-    const QRgb* const drawn = pixels_.bits;
+    const PixelBuffer buffer = pixels();
     changed_.clear();
-    const auto takeOver = [&](std::uint32_t offset) {
-        if (shown[offset] != drawn[offset]) {
-            shown[offset] = drawn[offset];
-            changed_.push_back(offset);
-        }
-    };
-    const QRect block = writtenBlock_.rect();
-    for (int y = block.top(); y <= block.bottom(); ++y) {
-        for (int x = block.left(); x <= block.right(); ++x) {
-            takeOver(std::uint32_t(y * pixels_.stride + x));
-        }
-    }
-    for (const std::uint32_t offset : written_) {
-        takeOver(offset);
-    }
-    if (lastDrawPending_) {
-        for (const std::uint32_t offset : lastDraw_.offsets()) {
-            takeOver(offset);
-        }
-    }
-    forgetBatch();
+    journal_.settle(buffer, changed_);
     if (changed_.empty() || !presenter_) {
         return;
     }
     // The rows the changes lie in, across the whole width: the traces cross it from side to side.
     const auto [first, last] = std::minmax_element(changed_.begin(), changed_.end());
-    const auto stride = std::uint32_t(pixels_.stride);
+    const auto stride = std::uint32_t(buffer.stride);
     const int top = int(*first / stride);
     const int bottom = int(*last / stride);
-    presenter_(changed_, QRect(0, top, working_.width(), bottom - top + 1));
+    presenter_(changed_, QRect(0, top, image_.width(), bottom - top + 1));
 }
 
 }  // namespace plot

@@ -1,8 +1,7 @@
 // What is on the plot, as data and as an image at the pixel ratio of the screen it is shown on.
-// Drawing goes into a working copy of the image; each flush takes over into the image only the
-// pixels whose colour the batch changed, and tells the presenter where they are. The picture
-// after a flush is therefore exactly what drawing every segment in turn would leave, while what
-// is shown is touched only where it changes.
+// Every segment is drawn in turn into the image, so that after a flush it is exactly what drawing
+// them leaves; the flush tells the presenter which pixels the batch since the last one changed,
+// so that what is shown is touched only where it changes.
 #pragma once
 
 #include "raster.h"
@@ -26,7 +25,7 @@ public:
     void setPresenter(Presenter presenter) { presenter_ = std::move(presenter); }
     // A white image of this many device pixels at the ratio, with what is on the plot drawn on it
     // again as it was first drawn. The presenter is not told: all of it is new.
-    void resize(QSize pixels, qreal ratio);
+    void resize(QSize size, qreal ratio);
 
     void scale(float left, float top, float right, float bottom) override;
     void line(float x1, float y1, float x2, float y2, QRgb colour) override;
@@ -36,7 +35,7 @@ public:
     void flush() override;
 
     // What the last flush left, one pixel to a device pixel; pixel offsets count RGB32 pixels
-    // from its first, as bits() does.
+    // from its first, as bits() does. Drawing never changes a copy taken of it.
     const QImage& image() const { return image_; }
 
 private:
@@ -55,28 +54,18 @@ private:
     };
 
     void mapUserRect();
-    void settleLastDraw();
-    void forgetBatch();
+    // The image's pixels, detached first from any copy taken of the image since the last flush.
+    PixelBuffer pixels();
 
     Content content_;
     UserRect userRect_;
     PixelMapping mapping_;
     QImage image_;
-    // The image with the batch since the last flush drawn on it; the same as image_ after each
-    // flush, and never shared, so drawing on it never copies it.
-    QImage working_;
-    PixelBuffer pixels_;  // working_'s
-    // The pixels of working_ that the batch wrote, each as often as it was written, but for those
-    // of lastDraw_ while it is pending; and a rectangle written as a whole, by the baseline or a
-    // clear.
-    std::vector<std::uint32_t> written_;
-    PixelBounds writtenBlock_;
-    // The last frame drawn at the present mapping and its pixels, which its erase retraces; they
-    // are pending while the batch has written them and they are not yet in written_.
+    // The pixels the batch since the last flush wrote, and what they were before.
+    PixelJournal journal_;
+    // The last frame drawn at the present mapping and its pixels, which its erase retraces.
     BatchPixels lastDraw_;
     std::optional<Frame> lastDrawn_;
-    bool lastDrawPending_ = false;
-    BatchPixels other_;  // the pixels of an erase of another frame
     std::vector<std::uint32_t> changed_;
     Presenter presenter_;
 };

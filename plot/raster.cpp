@@ -121,11 +121,27 @@ QRect drawLine(QImage& image, QPoint from, QPoint to, QRgb colour) {
     return drawLine(PixelBuffer::of(image), from, to, colour);
 }
 
-void BatchPixels::draw(const PixelBuffer& buffer, const PixelMapping& mapping,
-                       std::span<const Segment> segments) {
+void drawLine(const PixelBuffer& buffer, PixelJournal& journal, QPoint from, QPoint to,
+              QRgb colour) {
+    walkLine(buffer, {from.x(), from.y(), to.x(), to.y()},
+             [&](std::int64_t offset) { journal.write(buffer, std::uint32_t(offset), colour); });
+}
+
+void PixelJournal::settle(const PixelBuffer& buffer, std::vector<std::uint32_t>& changed) {
+    for (const Entry* entry = entries_.get(); entry != end_; ++entry) {
+        const QRgb now = buffer.bits[entry->offset] | ~RGB_MASK;
+        buffer.bits[entry->offset] = now;
+        if (now != entry->before) {
+            changed.push_back(entry->offset);
+        }
+    }
+    end_ = entries_.get();
+}
+
+void BatchPixels::draw(const PixelBuffer& buffer, PixelJournal& journal,
+                       const PixelMapping& mapping, std::span<const Segment> segments) {
     ends_.clear();
     std::size_t count = 0;
-    QRgb* const bits = buffer.bits;
     for (const Segment& s : segments) {
         const Span pixels{mapping.column(s.x1), mapping.row(s.y1), mapping.column(s.x2),
                           mapping.row(s.y2)};
@@ -137,7 +153,7 @@ void BatchPixels::draw(const PixelBuffer& buffer, const PixelMapping& mapping,
         }
         std::uint32_t* out = offsets_.data() + count;
         walkLine(buffer, pixels, [&](std::int64_t offset) {
-            bits[offset] = s.colour;
+            journal.write(buffer, std::uint32_t(offset), s.colour);
             *out++ = std::uint32_t(offset);
         });
         count = std::size_t(out - offsets_.data());
@@ -146,13 +162,13 @@ void BatchPixels::draw(const PixelBuffer& buffer, const PixelMapping& mapping,
     count_ = count;
 }
 
-void BatchPixels::redraw(const PixelBuffer& buffer, std::span<const Segment> segments) const {
-    QRgb* const bits = buffer.bits;
+void BatchPixels::redraw(const PixelBuffer& buffer, PixelJournal& journal,
+                         std::span<const Segment> segments) const {
     std::uint32_t begin = 0;
     for (std::size_t i = 0; i < ends_.size(); ++i) {
         const QRgb colour = segments[i].colour;
         for (std::uint32_t j = begin; j < ends_[i]; ++j) {
-            bits[offsets_[j]] = colour;
+            journal.write(buffer, offsets_[j], colour);
         }
         begin = ends_[i];
     }

@@ -7,9 +7,9 @@
 #include <QPoint>
 #include <QRect>
 
-#include <algorithm>
+#include <cstddef>
 #include <cstdint>
-#include <limits>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -52,27 +52,38 @@ struct PixelBuffer {
     static PixelBuffer of(QImage& image);
 };
 
-// The bounding box of the pixels drawn by a batch of lines; cheaper to grow than a QRect.
-class PixelBounds {
+// The first write of each pixel of an RGB32 image since the journal was last settled, with the
+// colour the pixel had before it: enough to tell afterwards which pixels a batch of writes
+// changed, without a copy of the image from before. Until settled, a written pixel is marked by
+// a clear alpha byte; every other pixel of an RGB32 image is opaque.
+class PixelJournal {
 public:
-    void add(const QRect& r) {
-        if (!r.isEmpty()) {
-            left_ = std::min(left_, r.left());
-            top_ = std::min(top_, r.top());
-            right_ = std::max(right_, r.right());
-            bottom_ = std::max(bottom_, r.bottom());
-        }
+    // For images of at most this many pixels, each of which is journaled at most once between
+    // settles. Room for them all is reserved, but only what is written is touched.
+    explicit PixelJournal(std::size_t pixels = 0)
+        : entries_(std::make_unique_for_overwrite<Entry[]>(pixels + 1)), end_(entries_.get()) {}
+
+    void write(const PixelBuffer& buffer, std::uint32_t offset, QRgb colour) {
+        const QRgb before = buffer.bits[offset];
+        // Always written and kept only for a pixel still opaque, without a branch: about half
+        // the pixels of a frame were written by the erase before it. The spare entry at the end
+        // takes the last of these writes when every pixel is journaled.
+        *end_ = {offset, before};
+        end_ += before >> 31;
+        buffer.bits[offset] = colour & RGB_MASK;
     }
-    bool isEmpty() const { return left_ > right_; }
-    QRect rect() const {
-        return isEmpty() ? QRect() : QRect(QPoint(left_, top_), QPoint(right_, bottom_));
-    }
+    bool isEmpty() const { return end_ == entries_.get(); }
+    // Makes the written pixels opaque again, appends those whose colour the writes changed to
+    // `changed`, each once, and forgets the writes.
+    void settle(const PixelBuffer& buffer, std::vector<std::uint32_t>& changed);
 
 private:
-    int left_ = std::numeric_limits<int>::max();
-    int top_ = std::numeric_limits<int>::max();
-    int right_ = std::numeric_limits<int>::min();
-    int bottom_ = std::numeric_limits<int>::min();
+    struct Entry {
+        std::uint32_t offset;
+        QRgb before;
+    };
+    std::unique_ptr<Entry[]> entries_;
+    Entry* end_;  // past the last journaled; declared after entries_, where it starts
 };
 
 // Draws the pixels of the line from pixel `from` to pixel `to`, both ends included, clipped to
@@ -85,19 +96,23 @@ private:
 // frame's thousands of tiny segments covers.
 QRect drawLine(const PixelBuffer& buffer, QPoint from, QPoint to, QRgb colour);
 QRect drawLine(QImage& image, QPoint from, QPoint to, QRgb colour);
+// The same, each pixel written through the journal.
+void drawLine(const PixelBuffer& buffer, PixelJournal& journal, QPoint from, QPoint to,
+              QRgb colour);
 
 // The pixels that a batch of segments wrote, segment by segment, so that the same batch can be
 // drawn again in other colours, as when a frame is erased by retracing it in white, by rewriting
 // those pixels instead of walking its lines again: the same lines give the same pixels.
 class BatchPixels {
 public:
-    // Maps and draws each segment in turn, and remembers the pixels each wrote instead of the
-    // batch before.
-    void draw(const PixelBuffer& buffer, const PixelMapping& mapping,
+    // Maps and draws each segment in turn through the journal, and remembers the pixels each
+    // wrote instead of the batch before.
+    void draw(const PixelBuffer& buffer, PixelJournal& journal, const PixelMapping& mapping,
               std::span<const Segment> segments);
     // The batch drawn again, each segment in its colour in `segments`, which must be the batch
     // draw() was given but for the colours.
-    void redraw(const PixelBuffer& buffer, std::span<const Segment> segments) const;
+    void redraw(const PixelBuffer& buffer, PixelJournal& journal,
+                std::span<const Segment> segments) const;
 
     std::size_t segmentCount() const { return ends_.size(); }
     // Every pixel the batch wrote, as offsets from the buffer's first, in the order written.

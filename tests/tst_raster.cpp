@@ -3,9 +3,11 @@
 #include <QRandomGenerator>
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
 #include <set>
 #include <utility>
+#include <vector>
 
 using plot::drawLine;
 
@@ -186,8 +188,12 @@ void TstRaster::batchDrawsWhatTheLinesDraw() {
             drawLine(direct, mapping.toPixel(s.x1, s.y1), mapping.toPixel(s.x2, s.y2), s.colour);
         }
     };
+    const plot::PixelBuffer buffer = plot::PixelBuffer::of(viaBatch);
+    plot::PixelJournal journal(std::size_t(viaBatch.width() * viaBatch.height()));
+    std::vector<std::uint32_t> changed;
     plot::BatchPixels pixels;
-    pixels.draw(plot::PixelBuffer::of(viaBatch), mapping, batch);
+    pixels.draw(buffer, journal, mapping, batch);
+    journal.settle(buffer, changed);
     drawDirectly();
     QCOMPARE(viaBatch, direct);
     const std::set<std::uint32_t> written(pixels.offsets().begin(), pixels.offsets().end());
@@ -196,12 +202,16 @@ void TstRaster::batchDrawsWhatTheLinesDraw() {
         inkedOffsets.insert(std::uint32_t(y * direct.width() + x));
     }
     QCOMPARE(written, inkedOffsets);
+    // Each changed pixel told once.
+    std::sort(changed.begin(), changed.end());
+    QCOMPARE(changed, std::vector<std::uint32_t>(inkedOffsets.begin(), inkedOffsets.end()));
 
     for (int round = 1; round < 3; ++round) {
         for (plot::Segment& s : batch) {
             s.colour = round == 1 ? qRgb(int(s.colour & 0xff), 60, 7) : kPaper;
         }
-        pixels.redraw(plot::PixelBuffer::of(viaBatch), batch);
+        pixels.redraw(buffer, journal, batch);
+        journal.settle(buffer, changed);
         drawDirectly();
         QCOMPARE(viaBatch, direct);
     }
