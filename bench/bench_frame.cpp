@@ -1,6 +1,7 @@
 // The cost of the animation's work, from one model evaluation up to a whole unpaced run.
 #include "animation.h"
 #include "field.h"
+#include "form1.h"  // for the frame period alone
 #include "plot_surface.h"
 #include "sweep.h"
 
@@ -10,6 +11,7 @@
 
 #include <array>
 #include <string>
+#include <thread>
 #include <utility>
 
 namespace {
@@ -134,15 +136,17 @@ void drawSweep(benchmark::State& state) {
 }
 BENCHMARK(drawSweep)->ArgName("erase")->Arg(0)->Arg(1);
 
-// One frame as the animation does it: the erase sweep of the frame before and the draw sweep of
-// the next, into the plot's image, without a screen.
-void frameIntoImage(benchmark::State& state) {
+// Frames as the animation makes them, each the erase sweep of the frame before and the draw sweep
+// of the next, into the plot's image, without a screen; before each, untimed, what `pause` does.
+template <typename Pause>
+void stepFrames(benchmark::State& state, Pause&& pause) {
     QWidget window;
     plot::PlotSurface surface({4, 4, 633, 201}, &window);
     plot::setUp(surface.picture());
     plot::Animation animation(surface.picture());
     animation.start(kWaveNumber);
     for (auto _ : state) {
+        pause();
         animation.step();
         if (!animation.running()) {
             animation.start(kWaveNumber);
@@ -150,7 +154,23 @@ void frameIntoImage(benchmark::State& state) {
     }
     benchmark::DoNotOptimize(surface.image().constBits());
 }
+
+// One frame after another, as fast as they go.
+void frameIntoImage(benchmark::State& state) {
+    stepFrames(state, [] {});
+}
 BENCHMARK(frameIntoImage);
+
+// One frame at the program's pace, after a frame period asleep as between two ticks. The
+// processor wakes slower than it runs flat out, and that is what the real program meets.
+void frameAfterAFramePeriod(benchmark::State& state) {
+    stepFrames(state, [&state] {
+        state.PauseTiming();
+        std::this_thread::sleep_for(app::kFramePeriod);
+        state.ResumeTiming();
+    });
+}
+BENCHMARK(frameAfterAFramePeriod)->Iterations(200);
 
 // A whole run of 261 frames, as fast as it can go.
 void wholeRun(benchmark::State& state) {
