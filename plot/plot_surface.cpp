@@ -54,6 +54,7 @@ bool PlotSurface::followPixelRatio() {
         return false;
     }
     picture_.resize(deviceRect(ratio).size(), ratio);
+    clearOfFrame_.clear();
     update();
     return true;
 }
@@ -107,8 +108,52 @@ void PlotSurface::paintEvent(QPaintEvent* event) {
         }
     }
     QPainter painter(this);
-    holdsLastPaint(rgb32(painter.paintEngine()->paintDevice()));
+    QImage* const target = rgb32(painter.paintEngine()->paintDevice());
+    holdsLastPaint(target);
+    if (target != nullptr && exposed.contains(rect())) {
+        findClearOfFrame(painter, *target);
+    } else if (!contentsRect().adjusted(1, 1, -1, -1).contains(exposed.boundingRect())) {
+        clearOfFrame_.clear();  // the frame painted again in part: what it leaves alone is unknown
+    }
     paintWhole(painter, exposed.boundingRect());
+}
+
+// Paints the frame and what lies under it twice, with the image's place filled first in black
+// and then in white, and notes which of the image's pixels near the frame came out as filled
+// both times: those the frame leaves alone, whatever colour they hold. The whole paint after
+// this covers both.
+void PlotSurface::findClearOfFrame(QPainter& painter, const QImage& target) {
+    const QSize size = image().size();
+    const QPoint origin = imageOrigin(painter);
+    if (!target.rect().contains(QRect(origin, size))) {
+        clearOfFrame_.clear();
+        return;
+    }
+    const int margin = frameMargin();
+    clearOfFrame_.assign(std::size_t(size.width()) * std::size_t(size.height()), true);
+    const QTransform toDevice = painter.deviceTransform();
+    for (const QRgb fill : {qRgb(0, 0, 0), qRgb(255, 255, 255)}) {
+        paintUnderFrame(painter);
+        painter.save();
+        painter.setWorldTransform(toDevice.inverted());
+        painter.fillRect(QRect(origin, size), QColor::fromRgb(fill));
+        painter.restore();
+        drawFrame(&painter);
+        for (int y = 0; y < size.height(); ++y) {
+            const auto* const row =
+                reinterpret_cast<const QRgb*>(target.constScanLine(origin.y() + y)) + origin.x();
+            const bool edgeRow = y < margin || y >= size.height() - margin;
+            for (int x = 0; x < size.width(); ++x) {
+                if (!edgeRow && x == margin) {
+                    x = size.width() - margin;  // past the middle of the row, away from the frame
+                }
+                if (row[x] != fill) {
+                    clearOfFrame_[std::size_t(y) * std::size_t(size.width()) + std::size_t(x)] =
+                        false;
+                }
+            }
+        }
+    }
 }
 
 // Notes the device that this paint goes into, and says whether it may hold the rest of the
@@ -123,17 +168,29 @@ bool PlotSurface::holdsLastPaint(const QImage* target) {
 void PlotSurface::paintWhole(QPainter& painter, const QRect& exposed) {
     const bool nearFrame = !contentsRect().adjusted(1, 1, -1, -1).contains(exposed);
     if (nearFrame) {
-        painter.fillRect(rect(), palette().window());
-        // The style draws the frame along the widget's edge. At fractional ratios it may leave
-        // device pixels on its inner side unpainted: they belong to the plot, so they are white.
-        const qreal half = frameWidth() / 2.0;
-        painter.fillRect(QRectF(contentsRect()).adjusted(-half, -half, half, half),
-                         QColor::fromRgb(kWhite));
+        paintUnderFrame(painter);
     }
     drawImage(painter, exposed);
     if (nearFrame) {
         drawFrame(&painter);
     }
+}
+
+// What the frame is drawn over: the window's colour, and white on its inner side.
+void PlotSurface::paintUnderFrame(QPainter& painter) const {
+    painter.fillRect(rect(), palette().window());
+    // The style draws the frame along the widget's edge. At fractional ratios it may leave device
+    // pixels on its inner side unpainted: they belong to the plot, so they are white.
+    const qreal half = frameWidth() / 2.0;
+    painter.fillRect(QRectF(contentsRect()).adjusted(-half, -half, half, half),
+                     QColor::fromRgb(kWhite));
+}
+
+// The image pixels within this many of its edges are those that the frame may cover, with a
+// pixel to spare for the rounding of fractional ratios; the strips along the frame, one widget
+// pixel inside the contents, cover them.
+int PlotSurface::frameMargin() const {
+    return int(std::ceil(image().devicePixelRatio())) + 1;
 }
 
 // Where the image's first pixel lies on the device the painter paints on.
@@ -153,9 +210,9 @@ QImage* PlotSurface::rgb32(QPaintDevice* device) {
 }
 
 // Writes the changed pixels into the backing store's image, which already holds the rest of the
-// picture from earlier paints; where some lie near the frame, which may cover the image's
-// outermost pixels, paints the strips along it the whole way over them. False where the image
-// does not fit in the target.
+// picture from earlier paints; where some lie near the frame and the frame may cover them,
+// paints the strips along it the whole way over them. False where the image does not fit in the
+// target.
 bool PlotSurface::paintChanges(QImage& target) {
     const QImage& source = image();
     const QPoint origin = deviceRect(source.devicePixelRatio()).topLeft();
@@ -174,20 +231,21 @@ bool PlotSurface::paintChanges(QImage& target) {
     if (qAlpha(to[(first / sourceStride) * targetStride + first % sourceStride]) != 0xff) {
         return false;
     }
-    // The pixels the strips below cover, as widget pixels one inside the contents: those within
-    // this many image pixels of the image's edge.
-    const auto margin = std::uint32_t(std::ceil(source.devicePixelRatio())) + 1;
-    const std::uint32_t innerWidth = std::uint32_t(source.width()) - 2 * margin;
+    const auto margin = std::uint32_t(frameMargin());
+    const auto width = std::uint32_t(source.width());
+    const std::uint32_t innerWidth = width - 2 * margin;
     const std::uint32_t innerHeight = std::uint32_t(source.height()) - 2 * margin;
-    bool nearFrame = false;
+    bool underFrame = false;
     for (const std::uint32_t offset : changes_->offsets) {
         const std::uint32_t y = offset / sourceStride;
         const std::uint32_t x = offset % sourceStride;
         to[y * targetStride + x] = from[offset];
         // Unsigned, so that the pixels before the margin wrap round to above the inner size.
-        nearFrame |= (x - margin >= innerWidth) | (y - margin >= innerHeight);
+        if ((x - margin >= innerWidth) | (y - margin >= innerHeight)) {
+            underFrame |= clearOfFrame_.empty() || !clearOfFrame_[y * width + x];
+        }
     }
-    if (nearFrame) {
+    if (underFrame) {
         // A few narrow strips at most, each painted on its own: a clip of several rectangles
         // would take the image through the painter's slow path.
         QPainter painter(this);

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <vector>
 
 namespace plot {
 
@@ -36,6 +37,9 @@ private:
     bool holdsLastPaint(const QImage* target);
     bool paintChanges(QImage& target);
     void paintWhole(QPainter& painter, const QRect& exposed);
+    void paintUnderFrame(QPainter& painter) const;
+    void findClearOfFrame(QPainter& painter, const QImage& target);
+    int frameMargin() const;
     QRect deviceRect(qreal ratio) const;
     QRect toWidget(const QRect& imageRect) const;
     QPoint imageOrigin(const QPainter& painter) const;
@@ -49,6 +53,9 @@ private:
     };
     std::optional<Changes> changes_;
     const uchar* painted_ = nullptr;  // the pixels of the device the last paint went into
+    // The image's pixels that the frame, and what it is painted over, left as they were in the
+    // last whole paint, one to a pixel, row by row; near the frame, none until one is found.
+    std::vector<bool> clearOfFrame_;
 };
 
 }  // namespace plot
