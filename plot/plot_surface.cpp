@@ -112,7 +112,7 @@ void PlotSurface::paintEvent(QPaintEvent* event) {
     holdsLastPaint(target);
     if (target != nullptr && exposed.contains(rect())) {
         findClearOfFrame(painter, *target);
-    } else if (!contentsRect().adjusted(1, 1, -1, -1).contains(exposed.boundingRect())) {
+    } else if (!awayFromFrame().contains(exposed.boundingRect())) {
         clearOfFrame_.clear();  // the frame painted again in part: what it leaves alone is unknown
     }
     paintWhole(painter, exposed.boundingRect());
@@ -166,7 +166,7 @@ bool PlotSurface::holdsLastPaint(const QImage* target) {
 
 // Away from the frame only the image needs painting; near it, the frame goes over the image.
 void PlotSurface::paintWhole(QPainter& painter, const QRect& exposed) {
-    const bool nearFrame = !contentsRect().adjusted(1, 1, -1, -1).contains(exposed);
+    const bool nearFrame = !awayFromFrame().contains(exposed);
     if (nearFrame) {
         paintUnderFrame(painter);
     }
@@ -184,6 +184,11 @@ void PlotSurface::paintUnderFrame(QPainter& painter) const {
     const qreal half = frameWidth() / 2.0;
     painter.fillRect(QRectF(contentsRect()).adjusted(-half, -half, half, half),
                      QColor::fromRgb(kWhite));
+}
+
+// The widget pixels that nothing of the frame reaches: those one inside the contents.
+QRect PlotSurface::awayFromFrame() const {
+    return contentsRect().adjusted(1, 1, -1, -1);
 }
 
 // The image pixels within this many of its edges are those that the frame may cover, with a
@@ -249,8 +254,7 @@ bool PlotSurface::paintChanges(QImage& target) {
         // A few narrow strips at most, each painted on its own: a clip of several rectangles
         // would take the image through the painter's slow path.
         QPainter painter(this);
-        for (const QRect& strip :
-             QRegion(changes_->widgetRect) - contentsRect().adjusted(1, 1, -1, -1)) {
+        for (const QRect& strip : QRegion(changes_->widgetRect) - awayFromFrame()) {
             painter.setClipRect(strip);
             paintWhole(painter, strip);
         }

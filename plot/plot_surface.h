@@ -39,6 +39,7 @@ private:
     void paintWhole(QPainter& painter, const QRect& exposed);
     void paintUnderFrame(QPainter& painter) const;
     void findClearOfFrame(QPainter& painter, const QImage& target);
+    QRect awayFromFrame() const;
     int frameMargin() const;
     QRect deviceRect(qreal ratio) const;
     QRect toWidget(const QRect& imageRect) const;

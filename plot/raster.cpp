@@ -112,13 +112,10 @@ PixelBuffer PixelBuffer::of(QImage& image) {
             image.bytesPerLine() / static_cast<std::int64_t>(sizeof(QRgb))};
 }
 
-QRect drawLine(const PixelBuffer& buffer, QPoint from, QPoint to, QRgb colour) {
+QRect drawLine(QImage& image, QPoint from, QPoint to, QRgb colour) {
+    const PixelBuffer buffer = PixelBuffer::of(image);
     return walkLine(buffer, {from.x(), from.y(), to.x(), to.y()},
                     [&](std::int64_t offset) { buffer.bits[offset] = colour; });
-}
-
-QRect drawLine(QImage& image, QPoint from, QPoint to, QRgb colour) {
-    return drawLine(PixelBuffer::of(image), from, to, colour);
 }
 
 void drawLine(const PixelBuffer& buffer, PixelJournal& journal, QPoint from, QPoint to,

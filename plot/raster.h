@@ -94,7 +94,6 @@ private:
 // the same pixels, so drawing a line again in another colour replaces it exactly.
 // Hand-written because QPainter's cost per call is far above that of the few pixels each of a
 // frame's thousands of tiny segments covers.
-QRect drawLine(const PixelBuffer& buffer, QPoint from, QPoint to, QRgb colour);
 QRect drawLine(QImage& image, QPoint from, QPoint to, QRgb colour);
 // The same, each pixel written through the journal.
 void drawLine(const PixelBuffer& buffer, PixelJournal& journal, QPoint from, QPoint to,
