@@ -54,13 +54,24 @@ private:
     }
 };
 
+// The plot, one picture to assistive technology: the widget inside its frame that shows the
+// picture is not a control of its own.
+class PlotAccessible : public QAccessibleWidget {
+public:
+    explicit PlotAccessible(QWidget* plot) : QAccessibleWidget(plot, QAccessible::Graphic) {}
+
+    int childCount() const override { return 0; }
+    QAccessibleInterface* child(int /*index*/) const override { return nullptr; }
+    int indexOfChild(const QAccessibleInterface* /*child*/) const override { return -1; }
+};
+
 QAccessibleInterface* interfaceFor(const QString& className, QObject* object) {
     auto* widget = qobject_cast<QWidget*>(object);
     if (widget == nullptr) {
         return nullptr;
     }
     if (className == QLatin1String(plot::PlotSurface::staticMetaObject.className())) {
-        return new QAccessibleWidget(widget, QAccessible::Graphic);
+        return new PlotAccessible(widget);
     }
     if (className == QLatin1String(Form1::staticMetaObject.className())) {
         return new Form1Accessible(static_cast<Form1*>(widget));

@@ -25,8 +25,7 @@ void PlotPicture::resize(QSize size, qreal ratio) {
         TraceState trace = frame.from;
         drawSweep(*this, frame, samples, SweepMode::Draw, trace);
     }
-    journal_.settle(pixels(), changed_);
-    changed_.clear();
+    journal_.settle(pixels());
 }
 
 PixelBuffer PlotPicture::pixels() {
@@ -96,18 +95,10 @@ void PlotPicture::flush() {
     if (journal_.isEmpty()) {
         return;
     }
-    const PixelBuffer buffer = pixels();
-    changed_.clear();
-    journal_.settle(buffer, changed_);
-    if (changed_.empty() || !presenter_) {
-        return;
+    const QRect changed = journal_.settle(pixels());
+    if (!changed.isEmpty() && presenter_) {
+        presenter_(changed);
     }
-    // The rows the changes lie in, across the whole width: the traces cross it from side to side.
-    const auto [first, last] = std::minmax_element(changed_.begin(), changed_.end());
-    const auto stride = std::uint32_t(buffer.stride);
-    const int top = int(*first / stride);
-    const int bottom = int(*last / stride);
-    presenter_(changed_, QRect(0, top, image_.width(), bottom - top + 1));
 }
 
 }  // namespace plot

@@ -1,7 +1,7 @@
 // What is on the plot, as data and as an image at the pixel ratio of the screen it is shown on.
 // Every segment is drawn in turn into the image, so that after a flush it is exactly what drawing
-// them leaves; the flush tells the presenter which pixels the batch since the last one changed,
-// so that what is shown is touched only where it changes.
+// them leaves; the flush tells the presenter where the batch since the last one changed it, so
+// that what is shown is touched only there.
 #pragma once
 
 #include "raster.h"
@@ -9,7 +9,6 @@
 
 #include <QImage>
 
-#include <cstdint>
 #include <functional>
 #include <optional>
 #include <span>
@@ -19,8 +18,8 @@ namespace plot {
 
 class PlotPicture final : public Surface {
 public:
-    // Told after a flush which pixels of the image changed, and a rectangle they lie in.
-    using Presenter = std::function<void(std::span<const std::uint32_t> offsets, const QRect&)>;
+    // Told after a flush the smallest rectangle of the image's pixels that holds all it changed.
+    using Presenter = std::function<void(const QRect& changed)>;
 
     void setPresenter(Presenter presenter) { presenter_ = std::move(presenter); }
     // A white image of this many device pixels at the ratio, with what is on the plot drawn on it
@@ -34,8 +33,8 @@ public:
     void clear() override;
     void flush() override;
 
-    // What the last flush left, one pixel to a device pixel; pixel offsets count RGB32 pixels
-    // from its first, as bits() does. Drawing never changes a copy taken of it.
+    // What the last flush left, one pixel to a device pixel. Drawing never changes a copy taken
+    // of it.
     const QImage& image() const { return image_; }
 
 private:
@@ -66,7 +65,6 @@ private:
     // The last frame drawn at the present mapping and its pixels, which its erase retraces.
     BatchPixels lastDraw_;
     std::optional<Frame> lastDrawn_;
-    std::vector<std::uint32_t> changed_;
     Presenter presenter_;
 };
 

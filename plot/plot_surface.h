@@ -1,27 +1,23 @@
-// The plot area of the window: a framed widget showing the plot's picture, which it keeps at the
-// pixel ratio of the widget's screen. The picture is the plot's own, so covering or minimising
-// the window never loses it.
+// The plot area of the window: a framed control, and inside its frame a widget that shows the
+// plot's picture and nothing else, so that drawing on the plot never paints the frame again.
 #pragma once
 
 #include "plot_picture.h"
 
 #include <QFrame>
 
-#include <cstdint>
-#include <optional>
-#include <span>
-#include <vector>
-
 namespace plot {
 
-class PlotSurface final : public QFrame {
+// Shows the plot's picture, kept at the pixel ratio of the widget's screen: each flush of it is
+// shown at once, by a repaint of the rectangle that changed. The picture is the widget's own, so
+// covering or minimising the window never loses it.
+class PictureView final : public QWidget {
     Q_OBJECT
 
 public:
     // The geometry is fixed for the widget's life.
-    PlotSurface(const QRect& geometry, QWidget* parent);
+    PictureView(const QRect& geometry, QWidget* parent);
 
-    // What the plot is drawn on; each flush of it is shown at once.
     PlotPicture& picture() { return picture_; }
     const QImage& image() const { return picture_.image(); }
 
@@ -30,33 +26,31 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    // False where the picture is already at the ratio of the widget's screen.
-    bool followPixelRatio();
-    void present(std::span<const std::uint32_t> offsets, const QRect& changed);
-    static QImage* rgb32(QPaintDevice* device);
-    bool holdsLastPaint(const QImage* target);
-    bool paintChanges(QImage& target);
-    void paintWhole(QPainter& painter, const QRect& exposed);
-    void paintUnderFrame(QPainter& painter) const;
-    void findClearOfFrame(QPainter& painter, const QImage& target);
-    QRect awayFromFrame() const;
-    int frameMargin() const;
+    void followPixelRatio();
     QRect deviceRect(qreal ratio) const;
     QRect toWidget(const QRect& imageRect) const;
-    QPoint imageOrigin(const QPainter& painter) const;
-    void drawImage(QPainter& painter, const QRect& exposed) const;
 
     PlotPicture picture_;
-    // The pixels that the picture's last flush changed, while the repaint that shows them runs.
-    struct Changes {
-        std::span<const std::uint32_t> offsets;
-        QRect widgetRect;  // the part of the widget that shows them
-    };
-    std::optional<Changes> changes_;
-    const uchar* painted_ = nullptr;  // the pixels of the device the last paint went into
-    // The image's pixels that the frame, and what it is painted over, left as they were in the
-    // last whole paint, one to a pixel, row by row; near the frame, none until one is found.
-    std::vector<bool> clearOfFrame_;
+};
+
+// The plot control: a thin sunken frame, white inside, around the picture's view. It takes the
+// focus in the window's tab chain; the view only shows.
+class PlotSurface final : public QFrame {
+    Q_OBJECT
+
+public:
+    // The geometry is fixed for the widget's life.
+    PlotSurface(const QRect& geometry, QWidget* parent);
+
+    // What the plot is drawn on.
+    PlotPicture& picture() { return view_->picture(); }
+    const QImage& image() const { return view_->image(); }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    PictureView* view_ = nullptr;
 };
 
 }  // namespace plot

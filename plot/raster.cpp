@@ -124,15 +124,29 @@ void drawLine(const PixelBuffer& buffer, PixelJournal& journal, QPoint from, QPo
              [&](std::int64_t offset) { journal.write(buffer, std::uint32_t(offset), colour); });
 }
 
-void PixelJournal::settle(const PixelBuffer& buffer, std::vector<std::uint32_t>& changed) {
+QRect PixelJournal::settle(const PixelBuffer& buffer) {
+    // The offsets' extremes give the rows; the columns need each changed pixel's own.
+    std::uint32_t first = UINT32_MAX;
+    std::uint32_t last = 0;
+    auto left = std::uint32_t(buffer.width);
+    std::uint32_t right = 0;
+    const auto stride = std::uint32_t(buffer.stride);
     for (const Entry* entry = entries_.get(); entry != end_; ++entry) {
         const QRgb now = buffer.bits[entry->offset] | ~RGB_MASK;
         buffer.bits[entry->offset] = now;
         if (now != entry->before) {
-            changed.push_back(entry->offset);
+            const std::uint32_t x = entry->offset % stride;
+            first = std::min(first, entry->offset);
+            last = std::max(last, entry->offset);
+            left = std::min(left, x);
+            right = std::max(right, x);
         }
     }
     end_ = entries_.get();
+    if (first > last) {
+        return {};
+    }
+    return QRect(QPoint(int(left), int(first / stride)), QPoint(int(right), int(last / stride)));
 }
 
 void BatchPixels::draw(const PixelBuffer& buffer, PixelJournal& journal,

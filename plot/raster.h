@@ -73,9 +73,9 @@ public:
         buffer.bits[offset] = colour & RGB_MASK;
     }
     bool isEmpty() const { return end_ == entries_.get(); }
-    // Makes the written pixels opaque again, appends those whose colour the writes changed to
-    // `changed`, each once, and forgets the writes.
-    void settle(const PixelBuffer& buffer, std::vector<std::uint32_t>& changed);
+    // Makes the written pixels opaque again, forgets the writes and returns the smallest
+    // rectangle that holds every pixel whose colour they changed.
+    QRect settle(const PixelBuffer& buffer);
 
 private:
     struct Entry {

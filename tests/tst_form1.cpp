@@ -279,6 +279,7 @@ void TstForm1::accessibility() {
     QVERIFY(control && control->isValid());
     QCOMPARE(control->role(), role);
     QCOMPARE(control->text(QAccessible::Name), accessibleName);
+    QCOMPARE(control->childCount(), 0);  // one item each, the plot as one picture
     const QString description = control->text(QAccessible::Description);
     for (const QString& part : described) {
         QVERIFY2(description.contains(part), qPrintable(description));

@@ -16,6 +16,7 @@
 #include <cmath>
 #include <cstdint>
 #include <span>
+#include <utility>
 #include <vector>
 
 using plot::PlotSurface;
@@ -359,8 +360,12 @@ void TstPlotSurface::paintedUpToTheFrame() {
         QPointF(window.plot->geometry().topLeft() + window.plot->contentsRect().topLeft()) * ratio;
     const QRect onScreen(QPoint(int(std::floor(corner.x())), int(std::floor(corner.y()))),
                          image.size());
-    // The frame may cover the image's outermost device pixels, and nothing else of it.
-    const QRect inner = onScreen.adjusted(1, 1, -1, -1);
+    // Every device pixel wholly inside the frame shows the image; those it shares with the frame
+    // may be the frame's or white.
+    const QRectF inside(corner, QSizeF(window.plot->contentsRect().size()) * ratio);
+    const QRect inner(
+        QPoint(int(std::ceil(inside.left())), int(std::ceil(inside.top()))),
+        QPoint(int(std::floor(inside.right())) - 1, int(std::floor(inside.bottom())) - 1));
     int differing = 0;
     for (int y = inner.top(); y <= inner.bottom(); ++y) {
         for (int x = inner.left(); x <= inner.right(); ++x) {
@@ -431,7 +436,7 @@ void TstPlotSurface::changesOnlyWhatTheFramesChange_data() {
 }
 
 // After every flush the picture is what drawing each segment in turn gives, and the presenter
-// is told of exactly the pixels whose colour changed.
+// is told the smallest rectangle that holds every pixel whose colour changed.
 void TstPlotSurface::changesOnlyWhatTheFramesChange() {
     QFETCH(QSize, size);
     QFETCH(std::vector<Action>, actions);
@@ -439,30 +444,26 @@ void TstPlotSurface::changesOnlyWhatTheFramesChange() {
     picture.resize(size, 1.0);
     PlainSurface plain(size);
     QImage before = picture.image().copy();
-    std::vector<std::uint32_t> told;
-    picture.setPresenter([&](std::span<const std::uint32_t> offsets, const QRect&) {
-        told.insert(told.end(), offsets.begin(), offsets.end());
-    });
+    QRect told;
+    picture.setPresenter([&](const QRect& changed) { told |= changed; });
     int flushes = 0;
-    std::vector<std::uint32_t> differing;
     const auto matches = [&] {
         ++flushes;
         if (picture.image() != plain.image()) {
             return false;
         }
-        differing.clear();
-        const auto* now = reinterpret_cast<const QRgb*>(picture.image().constBits());
-        auto* then = reinterpret_cast<QRgb*>(before.bits());
-        for (std::uint32_t i = 0; i < std::uint32_t(size.width() * size.height()); ++i) {
-            if (now[i] != then[i]) {
-                differing.push_back(i);
-                then[i] = now[i];
+        QRect differing;
+        for (int y = 0; y < size.height(); ++y) {
+            const auto* now = reinterpret_cast<const QRgb*>(picture.image().constScanLine(y));
+            auto* then = reinterpret_cast<QRgb*>(before.scanLine(y));
+            for (int x = 0; x < size.width(); ++x) {
+                if (now[x] != then[x]) {
+                    differing |= QRect(x, y, 1, 1);
+                    then[x] = now[x];
+                }
             }
         }
-        std::sort(told.begin(), told.end());
-        const bool toldExactly = told == differing;
-        told.clear();
-        return toldExactly;
+        return std::exchange(told, QRect()) == differing;
     };
     const auto failedAt = [&] { return QStringLiteral("flush %1").arg(flushes).toLocal8Bit(); };
     plot::Animation pictured(picture);
