@@ -7,8 +7,9 @@
 #   make check  the whole test suite again, built with clang under ASan, UBSan and LSan
 #   make fuzz   fuzz the Wave Num parser for FUZZ_SECONDS (60 by default)
 #   make lint   clang-tidy and cppcheck over the project's own sources
-#   make bench [ROUNDS=...] [PERF_DATA=...]   benchmarks of the drawing, then the real program
-#               measured under Xvfb, side by side with a floor of Qt's own and with matplotlib
+#   make bench [ROUNDS=...] [PERF_DATA=...] [BASELINE=commit]   benchmarks of the drawing, then
+#               the real program measured under Xvfb, side by side with a floor of Qt's own,
+#               with matplotlib and, given BASELINE, with the program as built at that commit
 #   make windows       the Windows program, its zip and its installer, in build-windows/
 #   make windows-test  the whole test suite of the Windows build, under Wine
 
@@ -113,11 +114,23 @@ bench-deps:
 
 # The tables go to the terminal, the figures as JSON into the build directory. The end-to-end
 # measurement runs where Xvfb and xdotool can be installed.
-bench: bench-deps build
+BASELINE ?=
+BASELINE_DIR ?= build-baseline
+bench: bench-deps build $(if $(BASELINE),baseline)
 	$(BUILD_DIR)/bench/bench_frame --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
 	  --benchmark_out=$(BUILD_DIR)/bench.json --benchmark_out_format=json
-	bench/measure-e2e.sh $(BUILD_DIR)/app/electron-wave $(BUILD_DIR)/bench/bench_floor \
+	BASELINE_PROGRAM=$(if $(BASELINE),$(BASELINE_DIR)/build/app/electron-wave) \
+	  bench/measure-e2e.sh $(BUILD_DIR)/app/electron-wave $(BUILD_DIR)/bench/bench_floor \
 	  $(BUILD_DIR)/bench-e2e.json
+
+# The program as it was at the commit BASELINE, built from that commit's files alone.
+.PHONY: baseline
+baseline: deps
+	rm -rf $(BASELINE_DIR)/src && mkdir -p $(BASELINE_DIR)/src
+	git archive $(BASELINE) | tar -x -C $(BASELINE_DIR)/src
+	cmake -S $(BASELINE_DIR)/src -B $(BASELINE_DIR)/build -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) \
+	  -DBUILD_TESTING=OFF -DBUILD_BENCHMARKS=OFF
+	cmake --build $(BASELINE_DIR)/build -j $(JOBS) --target electron-wave
 
 # One clang build serves the sanitizer tests; the fuzz run has its own, so both can run at once.
 define configure-sanitized

@@ -7,7 +7,9 @@
 # the program, of the floor (bench_floor: Qt repainting the plot's per-frame rectangle at the same
 # pace, painting nothing), of the usual pattern (bench_floor --blit: a posted update and a blit
 # from a ready image) and of matplotlib computing and blitting the same frames without a display,
-# and the program's ratio to each: median, minimum and maximum over the rounds. All-in is the
+# and the program's ratio to each: median, minimum and maximum over the rounds. With
+# BASELINE_PROGRAM set, another build of the program (make bench BASELINE=commit) takes part in
+# the rounds too, and the program's ratio to it is given the same way. All-in is the
 # client's CPU, every thread, plus the X server's over the same span: while one client animates,
 # the server works for it alone. matplotlib has no server to pay; its figure is its own.
 #   usage: bench/measure-e2e.sh PROGRAM FLOOR [JSON-OUTPUT]
@@ -24,6 +26,7 @@ fail() {
 
 [ $# -ge 2 ] || fail "usage: measure-e2e.sh PROGRAM FLOOR [JSON-OUTPUT]"
 program=$(realpath "$1")
+baseline=${BASELINE_PROGRAM:+$(realpath "$BASELINE_PROGRAM")}
 floor=$(realpath "$2")
 output=${3:-}
 rounds=${ROUNDS:-5}
@@ -32,7 +35,7 @@ matplotlib_frames=$(dirname "$(realpath "$0")")/matplotlib_frames.py
 frames=261
 
 [[ $rounds =~ ^[1-9][0-9]*$ ]] || fail "ROUNDS must be a positive number, not '$rounds'"
-for file in "$program" "$floor"; do
+for file in "$program" "$floor" ${baseline:+"$baseline"}; do
     [ -x "$file" ] || fail "$file is not an executable; build it first"
 done
 for tool in Xvfb openbox xdotool; do
@@ -58,7 +61,7 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM
 
 # Xvfb picks a free display itself and names it once it accepts clients.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$scratch/display" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1024x1040x24 -nolisten tcp 3>"$scratch/display" >/dev/null 2>&1 &
 xvfb=$!
 pids+=("$xvfb")
 for _ in $(seq 200); do
@@ -172,6 +175,17 @@ blit_window=$(window_of "$blit_pid")
 # One below the other rather than overlapping: each window is wholly visible, and the clicks meant
 # for one never land on another.
 xdotool windowmove "$window" 0 0 windowmove "$floor_window" 0 260 windowmove "$blit_window" 0 520
+subjects=(program floor blit matplotlib)
+if [ -n "$baseline" ]; then
+    "$baseline" >/dev/null 2>&1 &
+    baseline_pid=$!
+    pids+=("$baseline_pid")
+    baseline_window=$(window_of "$baseline_pid")
+    xdotool windowmove "$baseline_window" 0 780
+    sleep 0.5
+    start_box "$baseline_window"
+    subjects+=(baseline)
+fi
 sleep 0.5
 
 # All-in milliseconds per frame of one animation, and the X server's share of it.
@@ -181,6 +195,7 @@ measure() {
     program) read -r cpu x _ < <(animate "$pid" "$window") ;;
     floor) read -r cpu x _ < <(animate "$floor_pid" "$floor_window") ;;
     blit) read -r cpu x _ < <(animate "$blit_pid" "$blit_window") ;;
+    baseline) read -r cpu x _ < <(animate "$baseline_pid" "$baseline_window") ;;
     matplotlib)
         "$python" "$matplotlib_frames" | awk '{ print $4, 0 }'
         return
@@ -190,20 +205,24 @@ measure() {
         'BEGIN { printf "%.4f %.4f\n", (cpu + x) / 1e6 / frames, x / 1e6 / frames }'
 }
 
-subjects=(program floor blit matplotlib)
 : >"$scratch/rounds"
 for ((r = 1; r <= rounds; r++)); do
     # Every other round in the reverse order, so that a drift in the machine's load evens out.
-    order=("${subjects[@]}")
-    if ((r % 2 == 0)); then
-        order=(matplotlib blit floor program)
-    fi
-    declare -A all=() x_share=()
+    order=()
+    for ((i = 0; i < ${#subjects[@]}; i++)); do
+        if ((r % 2 == 0)); then
+            order+=("${subjects[-1 - i]}")
+        else
+            order+=("${subjects[i]}")
+        fi
+    done
+    declare -A all=([baseline]=0) x_share=([baseline]=0)
     for subject in "${order[@]}"; do
         read -r "all[$subject]" "x_share[$subject]" < <(measure "$subject")
     done
     echo "$r ${all[program]} ${x_share[program]} ${all[floor]} ${x_share[floor]}" \
-        "${all[blit]} ${x_share[blit]} ${all[matplotlib]}" >>"$scratch/rounds"
+        "${all[blit]} ${x_share[blit]} ${all[matplotlib]} ${all[baseline]}" \
+        "${x_share[baseline]}" >>"$scratch/rounds"
 done
 
 if [ -n "${PERF_DATA:-}" ]; then
@@ -248,17 +267,19 @@ BEGIN {
         n++
         split(line, f, " ")
         program[n] = f[2]; program_x[n] = f[3]; floor_[n] = f[4]; floor_x[n] = f[5]
-        blit[n] = f[6]; blit_x[n] = f[7]; mpl[n] = f[8]
+        blit[n] = f[6]; blit_x[n] = f[7]; mpl[n] = f[8]; base[n] = f[9]
+        to_base[n] = f[9] > 0 ? f[2] / f[9] : 0
         to_floor[n] = f[2] / f[4]
         to_blit[n] = f[6] > 0 ? f[2] / f[6] : 0
         to_mpl[n] = f[2] / f[8]
         own_to_floor[n] = (f[2] - f[3]) / (f[4] - f[5])
-        rows = rows sprintf("  %5d  %7.3f (%5.3f)  %7.3f (%5.3f)  %7.3f (%5.3f)  %7.3f\n", \
-                            n, f[2], f[3], f[4], f[5], f[6], f[7], f[8])
+        rows = rows sprintf("  %5d  %7.3f (%5.3f)  %7.3f (%5.3f)  %7.3f (%5.3f)  %7.3f", \
+                            n, f[2], f[3], f[4], f[5], f[6], f[7], f[8]) \
+               (f[9] > 0 ? sprintf("     %7.3f (%5.3f)", f[9], f[10]) : "") "\n"
         json_rows = json_rows (n > 1 ? ", " : "") \
             sprintf("{\"program\": %s, \"program_x\": %s, \"floor\": %s, \"floor_x\": %s, " \
-                    "\"blit\": %s, \"blit_x\": %s, \"matplotlib\": %s}", \
-                    f[2], f[3], f[4], f[5], f[6], f[7], f[8])
+                    "\"blit\": %s, \"blit_x\": %s, \"matplotlib\": %s, \"baseline\": %s, " \
+                    "\"baseline_x\": %s}", f[2], f[3], f[4], f[5], f[6], f[7], f[8], f[9], f[10])
     }
     startup = (visible - start) * 1000
     per_frame = runcpu / 1e6 / frames
@@ -272,7 +293,8 @@ BEGIN {
     printf "  CPU with no run           %8.2f %% of a core\n", idle_pct
     printf "  peak resident memory      %8.1f MB\n", peak / 1024
     printf "All-in CPU per frame, ms (the X server'\''s part in brackets), alternating rounds\n"
-    printf "  %5s  %-15s  %-15s  %-15s  %s\n", "round", "program", "floor", "blit", "matplotlib"
+    printf "  %5s  %-15s  %-15s  %-15s  %-10s  %s\n", "round", "program", "floor", "blit", \
+        "matplotlib", (base[1] > 0 ? "baseline" : "")
     printf "%s", rows
     r_floor = spread(to_floor, n); r_blit = spread(to_blit, n); r_mpl = spread(to_mpl, n)
     r_own = spread(own_to_floor, n)
@@ -282,17 +304,22 @@ BEGIN {
     split(r_floor, a, " "); printf "  program / floor        %8.2f %6.2f %6.2f\n", a[1], a[2], a[3]
     split(r_blit, a, " "); printf "  program / blit         %8.2f %6.2f %6.2f\n", a[1], a[2], a[3]
     split(r_mpl, a, " "); printf "  program / matplotlib   %8.2f %6.2f %6.2f\n", a[1], a[2], a[3]
+    if (base[1] > 0) {
+        r_base = spread(to_base, n)
+        split(r_base, a, " "); printf "  program / baseline     %8.2f %6.2f %6.2f\n", a[1], a[2], a[3]
+    }
     split(r_own, a, " "); printf "  the same, X server left out:\n"
     printf "  program / floor        %8.2f %6.2f %6.2f\n", a[1], a[2], a[3]
     if (out != "") {
         printf "{\"startup_ms\": %.1f, \"cpu_ms_per_frame\": %.4f, \"run_seconds\": %.3f, " \
                "\"held_cpu_percent\": %.3f, \"idle_cpu_percent\": %.3f, \"peak_rss_mb\": %.1f, " \
-               "\"rounds\": [%s], %s, %s, %s, %s, %s, %s, %s, %s}\n", \
+               "\"rounds\": [%s], %s, %s, %s, %s, %s, %s, %s, %s", \
                startup, per_frame, secs, held_pct, idle_pct, peak / 1024, json_rows, \
                json("all_in_ms_program", p_program), json("all_in_ms_floor", p_floor), \
                json("all_in_ms_blit", p_blit), json("cpu_ms_matplotlib", p_mpl), \
                json("program_per_floor", r_floor), json("program_per_blit", r_blit), \
                json("program_per_matplotlib", r_mpl), \
-               json("program_per_floor_without_x", r_own) > out
+               json("program_per_floor_without_x", r_own) \
+               (base[1] > 0 ? ", " json("program_per_baseline", r_base) : "") "}\n" > out
     }
 }'
