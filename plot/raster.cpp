@@ -146,7 +146,7 @@ QRect PixelJournal::settle(const PixelBuffer& buffer) {
     if (first > last) {
         return {};
     }
-    return QRect(QPoint(int(left), int(first / stride)), QPoint(int(right), int(last / stride)));
+    return {QPoint(int(left), int(first / stride)), QPoint(int(right), int(last / stride))};
 }
 
 void BatchPixels::draw(const PixelBuffer& buffer, PixelJournal& journal,
