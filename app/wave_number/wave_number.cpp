@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <string_view>
 
@@ -102,6 +103,21 @@ bool isTooLarge(std::string_view s) {
     return exponent >= 0;
 }
 
+// The nearest double to a plain decimal, as std::from_chars reads it. Where the standard library
+// has no from_chars for double, as emscripten's has not, the C library's strtod reads it, in the
+// C locale that the browser's always has: it too rounds to nearest, gives infinity above the
+// range and zero below it, and the caller takes those as from_chars' range errors.
+std::from_chars_result readDouble(std::string_view digits, double& value) {
+#ifdef WAVE_NUMBER_WITH_STRTOD
+    const std::string terminated(digits);
+    char* end = nullptr;
+    value = std::strtod(terminated.c_str(), &end);
+    return {digits.data() + (end - terminated.c_str()), std::errc()};
+#else
+    return std::from_chars(digits.data(), digits.data() + digits.size(), value);
+#endif
+}
+
 }  // namespace
 
 WaveNumber parseWaveNumber(const QString& text) {
@@ -125,7 +141,7 @@ WaveNumber parseWaveNumber(const QString& text) {
     const std::string_view digits =
         ascii.front() == '+' ? std::string_view(ascii).substr(1) : std::string_view(ascii);
     double value = 0.0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    const auto [end, error] = readDouble(digits, value);
     if (error == std::errc::result_out_of_range) {
         if (isTooLarge(digits)) {
             return {Status::OutOfRange};
