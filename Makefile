@@ -12,6 +12,7 @@
 #               with matplotlib and, given BASELINE, with the program as built at that commit
 #   make windows       the Windows program, its zip and its installer, in build-windows/
 #   make windows-test  the whole test suite of the Windows build, under Wine
+#   make web    the browser build: the page and what it loads, in build-web/, and its zip
 
 BUILD_DIR ?= build
 BUILD_TYPE ?= Release
@@ -197,5 +198,30 @@ windows-test: windows-test-deps windows build
 	cmake --build $(WINDOWS_DIR) -j $(JOBS)
 	packaging/windows/in-xvfb.sh ctest --test-dir $(WINDOWS_DIR) --output-on-failure -j $(JOBS)
 
+# The browser build: Debian's emscripten, and Qt for WebAssembly built once from Debian's own
+# qt6-base source into a cache outside the clone, with the machine's Qt as its host tools.
+WEB_PACKAGES := cmake ninja-build emscripten qt6-base-dev qt6-tools-dev qt6-l10n-tools \
+	qt6-translations-l10n dpkg-dev zip
+WEB_DIR ?= build-web
+WEB_CACHE ?= $(or $(XDG_CACHE_HOME),$(HOME)/.cache)/electron-wave-web
+WEB_SITE := electron-wave-1.0.0-web
+
+.PHONY: web-deps web
+web-deps:
+	$(call install-missing,$(WEB_PACKAGES))
+
+# The page and what it loads, in $(WEB_DIR)/$(WEB_SITE) and zipped beside it.
+web: web-deps
+	packaging/web/build-qt.sh $(WEB_CACHE)
+	. $(WEB_CACHE)/emsdk/env.sh && \
+	  $(WEB_CACHE)/qt/bin/qt-cmake -S . -B $(WEB_DIR)/build -DCMAKE_BUILD_TYPE=Release \
+	    -DBUILD_TESTING=OFF -DBUILD_BENCHMARKS=OFF && \
+	  cmake --build $(WEB_DIR)/build -j $(JOBS) --target electron-wave
+	rm -rf $(WEB_DIR)/$(WEB_SITE) && mkdir -p $(WEB_DIR)/$(WEB_SITE)
+	cp $(addprefix $(WEB_DIR)/build/app/,electron-wave.html electron-wave.js electron-wave.wasm \
+	  qtloader.js electron-wave.png) $(WEB_DIR)/$(WEB_SITE)/
+	cp -r $(WEB_CACHE)/qt/licenses $(WEB_DIR)/$(WEB_SITE)/licenses
+	cd $(WEB_DIR) && rm -f $(WEB_SITE).zip && zip -qr $(WEB_SITE).zip $(WEB_SITE)
+
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(WINDOWS_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(WINDOWS_DIR) $(WEB_DIR)
