@@ -7,6 +7,10 @@
 #include <QIcon>
 #include <QLocale>
 
+#ifdef Q_OS_WASM
+#include <emscripten.h>
+#endif
+
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     // Before the window is made, so that it is made in the user's language.
@@ -23,6 +27,12 @@ int main(int argc, char* argv[]) {
     app::installAccessibleInterfaces();
 
     app::Form1 window;
+#ifdef Q_OS_WASM
+    // In a web page the event loop never returns: the program ends with its window, and the page
+    // then says so.
+    QObject::connect(&application, &QGuiApplication::lastWindowClosed,
+                     [] { emscripten_force_exit(0); });
+#endif
     window.show();
     return QApplication::exec();
 }
