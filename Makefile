@@ -201,7 +201,7 @@ windows-test: windows-test-deps windows build
 # The browser build: Debian's emscripten, and Qt for WebAssembly built once from Debian's own
 # qt6-base source into a cache outside the clone, with the machine's Qt as its host tools.
 WEB_PACKAGES := cmake ninja-build emscripten qt6-base-dev qt6-tools-dev qt6-l10n-tools \
-	qt6-translations-l10n dpkg-dev zip
+	qt6-translations-l10n dpkg-dev zip python3-fonttools fonts-ipafont-gothic
 WEB_DIR ?= build-web
 WEB_CACHE ?= $(or $(XDG_CACHE_HOME),$(HOME)/.cache)/electron-wave-web
 WEB_SITE := electron-wave-1.0.0-web

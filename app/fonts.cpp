@@ -1,6 +1,7 @@
 #include "fonts.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QFontMetricsF>
@@ -45,6 +46,11 @@ void useProportionalInterfaceFont() {
 }  // namespace
 
 void setUpFonts() {
+#ifdef Q_OS_WASM
+    // The browser build's only Japanese face, which its Qt lacks (app/CMakeLists.txt).
+    QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/japanese-gothic.ttf"));
+    QFont::insertSubstitution(QApplication::font().family(), QStringLiteral("IPAPGothic"));
+#endif
     QFont::insertSubstitutions(kCloseFace,
                                {QStringLiteral("IPAPGothic"), QStringLiteral("IPA Pゴシック"),
                                 QStringLiteral("Noto Sans CJK JP")});
