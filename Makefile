@@ -12,7 +12,8 @@
 #               with matplotlib and, given BASELINE, with the program as built at that commit
 #   make windows       the Windows program, its zip and its installer, in build-windows/
 #   make windows-test  the whole test suite of the Windows build, under Wine
-#   make web    the browser build: the page and what it loads, in build-web/, and its zip
+#   make web    the browser build: the page and what it loads, in build-web/, its zip, and
+#               the page as one file that opens from disk
 
 BUILD_DIR ?= build
 BUILD_TYPE ?= Release
@@ -210,7 +211,9 @@ WEB_SITE := electron-wave-1.0.0-web
 web-deps:
 	$(call install-missing,$(WEB_PACKAGES))
 
-# The page and what it loads, in $(WEB_DIR)/$(WEB_SITE) and zipped beside it.
+# The page and what it loads, in $(WEB_DIR)/$(WEB_SITE) and zipped beside it; the page is the
+# program's own, not the one Qt makes. Qt is linked in, so the LGPL asks for what relinks the
+# program with another Qt: its source goes with Qt's licences.
 web: web-deps
 	packaging/web/build-qt.sh $(WEB_CACHE)
 	. $(WEB_CACHE)/emsdk/env.sh && \
@@ -218,10 +221,15 @@ web: web-deps
 	    -DBUILD_TESTING=OFF -DBUILD_BENCHMARKS=OFF && \
 	  cmake --build $(WEB_DIR)/build -j $(JOBS) --target electron-wave
 	rm -rf $(WEB_DIR)/$(WEB_SITE) && mkdir -p $(WEB_DIR)/$(WEB_SITE)
-	cp $(addprefix $(WEB_DIR)/build/app/,electron-wave.html electron-wave.js electron-wave.wasm \
-	  qtloader.js electron-wave.png) $(WEB_DIR)/$(WEB_SITE)/
+	cp $(addprefix $(WEB_DIR)/build/app/,electron-wave.js electron-wave.wasm qtloader.js) \
+	  packaging/web/electron-wave.html $(WEB_DIR)/$(WEB_SITE)/
+	cp app/icons/32.png $(WEB_DIR)/$(WEB_SITE)/electron-wave.png
 	cp -r $(WEB_CACHE)/qt/licenses $(WEB_DIR)/$(WEB_SITE)/licenses
+	git archive --format=tar.gz --prefix=electron-wave-1.0.0/ \
+	  -o $(WEB_DIR)/$(WEB_SITE)/licenses/electron-wave-1.0.0-source.tar.gz HEAD
 	cd $(WEB_DIR) && rm -f $(WEB_SITE).zip && zip -qr $(WEB_SITE).zip $(WEB_SITE)
+	/usr/bin/python3 packaging/web/offline-page.py $(WEB_DIR)/$(WEB_SITE) \
+	  $(WEB_DIR)/electron-wave-offline.html
 
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(WINDOWS_DIR) $(WEB_DIR)
