@@ -14,6 +14,7 @@
 #   make windows-test  the whole test suite of the Windows build, under Wine
 #   make web    the browser build: the page and what it loads, in build-web/, its zip, and
 #               the page as one file that opens from disk
+#   make web-test   the browser build driven in headless Chromium, against the Linux program
 
 BUILD_DIR ?= build
 BUILD_TYPE ?= Release
@@ -207,9 +208,14 @@ WEB_DIR ?= build-web
 WEB_CACHE ?= $(or $(XDG_CACHE_HOME),$(HOME)/.cache)/electron-wave-web
 WEB_SITE := electron-wave-1.0.0-web
 
-.PHONY: web-deps web
+.PHONY: web-deps web web-test-deps web-test
 web-deps:
 	$(call install-missing,$(WEB_PACKAGES))
+
+# Headless Chromium through the DevTools protocol; the Linux program photographed under Xvfb.
+WEB_TEST_PACKAGES := chromium python3-websockets python3-pil xvfb xdotool imagemagick
+web-test-deps:
+	$(call install-missing,$(WEB_TEST_PACKAGES))
 
 # The page and what it loads, in $(WEB_DIR)/$(WEB_SITE) and zipped beside it; the page is the
 # program's own, not the one Qt makes. Qt is linked in, so the LGPL asks for what relinks the
@@ -230,6 +236,12 @@ web: web-deps
 	cd $(WEB_DIR) && rm -f $(WEB_SITE).zip && zip -qr $(WEB_SITE).zip $(WEB_SITE)
 	/usr/bin/python3 packaging/web/offline-page.py $(WEB_DIR)/$(WEB_SITE) \
 	  $(WEB_DIR)/electron-wave-offline.html
+
+web-test: web-test-deps web build
+	. $(WEB_CACHE)/emsdk/env.sh && cmake --build $(WEB_DIR)/build -j $(JOBS) --target frame_endpoints
+	/usr/bin/python3 tests/web-test.py $(WEB_DIR)/$(WEB_SITE) $(WEB_DIR)/electron-wave-offline.html \
+	  $(BUILD_DIR) $(WEB_DIR)/build
+
 
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(WINDOWS_DIR) $(WEB_DIR)

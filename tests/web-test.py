@@ -1,0 +1,313 @@
+#!/usr/bin/python3
+"""The browser build, driven as a user would in headless Chromium: served from 127.0.0.1 and
+opened from disk, with the mouse, the keyboard and touch, in English and in Japanese, at device
+pixel ratios 1 and 2. Its plot is compared pixel for pixel with the Linux program's, photographed
+under Xvfb; before that, the pixel end points of whole runs, computed by the browser build's code
+under Node.js, with the Linux build's.
+    web-test.py SITE-FOLDER OFFLINE-PAGE LINUX-BUILD WEB-BUILD"""
+
+import asyncio
+import io
+import os
+import subprocess
+import sys
+import tempfile
+import time
+
+from PIL import Image, ImageChops
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'tools'))
+import browser  # noqa: E402
+
+# Where the page puts the window, and the window's controls, in CSS pixels.
+WINDOW = (16, 16, 705, 212)
+RUN = (670, 22)
+TEXT1 = (666, 69)
+START = (644, 102)
+CLEAR = (670, 130)
+CLOSE = (672, 172)
+# The plot's inside, where only the traces and the baseline differ from white.
+PLOT = (5, 5, 631, 199)
+WHITE = (255, 255, 255)
+PATIENCE = 30
+
+failures = []
+
+
+def check(ok, what):
+    print(('ok   ' if ok else 'FAIL ') + what, flush=True)
+    if not ok:
+        failures.append(what)
+
+
+def same(a, b):
+    return a.size == b.size and ImageChops.difference(a, b).getbbox() is None
+
+
+def white(image):
+    return image.getcolors(1) == [(image.width * image.height, WHITE)]
+
+
+def linux_plots(program, scale):
+    """The Linux program's plot with the first frame held after RUN, and after the run."""
+    # Xvfb picks a free display and writes its number once it takes connections.
+    ready, told = os.pipe()
+    xvfb = subprocess.Popen(['Xvfb', '-displayfd', str(told), '-screen', '0', '1600x600x24',
+                             '-nolisten', 'tcp'], pass_fds=[told], stderr=subprocess.DEVNULL)
+    os.close(told)
+    with os.fdopen(ready) as number:
+        display = ':' + number.readline().strip()
+    env = dict(os.environ, DISPLAY=display, QT_QPA_PLATFORM='xcb', QT_SCALE_FACTOR=str(scale),
+               LANG='C.UTF-8', LANGUAGE='en')
+    try:
+        program_process = subprocess.Popen([program], env=env)
+        window = subprocess.run(['xdotool', 'search', '--sync', '--onlyvisible', '--pid',
+                                 str(program_process.pid)], env=env, capture_output=True,
+                                text=True).stdout.split()[0]
+        crop = '%dx%d+%d+%d' % (PLOT[2] * scale, PLOT[3] * scale, PLOT[0] * scale, PLOT[1] * scale)
+
+        def click(x, y):
+            subprocess.run(['xdotool', 'mousemove', '--window', window, str(x * scale),
+                            str(y * scale), 'click', '1'], env=env, check=True)
+
+        def shot():
+            png = subprocess.run(['import', '-window', window, '-crop', crop, '+repage', 'png:-'],
+                                 env=env, check=True, capture_output=True).stdout
+            return Image.open(io.BytesIO(png)).convert('RGB')
+
+        def settled():
+            # The same picture twice, half a second apart.
+            last = shot()
+            for _ in range(PATIENCE * 2):
+                time.sleep(0.5)
+                now = shot()
+                if same(now, last):
+                    return now
+                last = now
+            raise RuntimeError('the Linux program did not settle')
+
+        time.sleep(0.5)
+        click(*RUN)
+        first = settled()
+        click(*START)
+        end = settled()
+        click(*CLOSE)
+        program_process.wait(10)
+        return first, end
+    finally:
+        xvfb.terminate()
+        xvfb.wait()
+
+
+class Program:
+    """The program in a tab."""
+
+    def __init__(self, page):
+        self.page = page
+
+    async def plot(self):
+        return await self.page.screenshot(WINDOW[0] + PLOT[0], WINDOW[1] + PLOT[1], PLOT[2],
+                                          PLOT[3])
+
+    async def window(self):
+        return await self.page.screenshot(*WINDOW)
+
+    async def click(self, point):
+        await self.page.click(WINDOW[0] + point[0], WINDOW[1] + point[1])
+
+    async def tap(self, point):
+        await self.page.tap(WINDOW[0] + point[0], WINDOW[1] + point[1])
+
+    async def until(self, condition, what):
+        """Waits until condition (an async function) holds, then reports it."""
+        deadline = time.monotonic() + PATIENCE
+        while time.monotonic() < deadline:
+            if await condition():
+                check(True, what)
+                return True
+            await asyncio.sleep(0.2)
+        check(False, what)
+        return False
+
+    async def plot_is(self, expected, what):
+        async def matches():
+            return same(await self.plot(), expected)
+        return await self.until(matches, what)
+
+    async def started(self):
+        async def shown():
+            return await self.page.evaluate(
+                "document.getElementById('status').style.display === 'none'")
+        await self.until(shown, 'the window is shown')
+        # Its first paint: the plot white, the rest of the window not.
+        async def painted():
+            return white(await self.plot()) and not white(await self.window())
+        await self.until(painted, 'the window is painted')
+
+    async def status(self):
+        return await self.page.evaluate(
+            "document.getElementById('status').style.display !== 'none' && "
+            "!document.getElementById('again').hidden && "
+            "document.getElementById('message').textContent")
+
+
+# A tablet's browser, in which Qt opens an input of the page's own for the on-screen keyboard.
+TABLET = {'userAgent': 'Mozilla/5.0 (Linux; Android 13; SM-X200) AppleWebKit/537.36 (KHTML, like '
+                       'Gecko) Chrome/120.0.0.0 Safari/537.36', 'platform': 'Linux armv8l'}
+
+
+async def open_program(chromium, url, ratio=1, language='en-GB', touch=False, device=None):
+    page = await chromium.open()
+    await page.send('Emulation.setDeviceMetricsOverride', width=800, height=400,
+                    deviceScaleFactor=ratio, mobile=False)
+    agent = {'userAgent': await page.evaluate('navigator.userAgent'), **(device or {})}
+    await page.send('Emulation.setUserAgentOverride', acceptLanguage=language, **agent)
+    if touch:
+        await page.send('Emulation.setTouchEmulationEnabled', enabled=True, maxTouchPoints=5)
+    await page.navigate(url)
+    program = Program(page)
+    await program.started()
+    return program
+
+
+def covered(plot, colours):
+    """Whether something other than the plot, a message, covers much of it."""
+    return sum(n for n, colour in plot.getcolors(plot.width * plot.height)
+               if colour not in colours) > plot.width * plot.height // 10
+
+
+async def refused(program, language, colours, tap=False):
+    """Types abc into Wave Num and presses RUN: a message over the plot says no, and goes with
+    Enter. Returns the window with the message."""
+    if tap:
+        await program.tap(TEXT1)
+        check(await program.page.evaluate("document.activeElement.tagName") == 'INPUT',
+              'a tap on Wave Num opens an input, where the browser shows its keyboard')
+    else:
+        await program.click(TEXT1)
+    await program.page.key('End', 'End', 35)
+    for _ in range(4):
+        await program.page.key('Backspace', 'Backspace', 8)
+    if tap:
+        # As an on-screen keyboard types: into the input, without key presses.
+        await program.page.send('Input.insertText', text='abc')
+    else:
+        await program.page.type('abc')
+    await (program.tap if tap else program.click)(RUN)
+
+    async def message():
+        return covered(await program.plot(), colours)
+    await program.until(message, f'abc is refused with a message ({language})')
+    shot = await program.window()
+    await program.page.key('Enter', 'Enter', 13, text='\r')
+
+    async def gone():
+        return not covered(await program.plot(), colours)
+    await program.until(gone, 'Enter closes the message')
+    return shot
+
+
+def same_endpoints(linux_build, web_build):
+    # Node.js's own fetch cannot read a file: the wasm is handed over read.
+    run_module = ('const fs = require("fs"), path = require("path");'
+                  'const js = path.resolve(process.argv[1]);'
+                  'require(js)({arguments: process.argv.slice(2),'
+                  '             wasmBinary: fs.readFileSync(js.replace(/js$/, "wasm"))});')
+    with tempfile.TemporaryDirectory() as folder:
+        points = os.path.join(folder, 'web.bin')
+        subprocess.run(['/usr/bin/node', '-e', run_module,
+                        os.path.join(web_build, 'frame_endpoints.js'), 'write', points],
+                       check=True)
+        compared = subprocess.run([os.path.join(linux_build, 'tests', 'frame_endpoints'),
+                                   'compare', points], capture_output=True, text=True)
+    check(compared.returncode == 0, 'the pixel end points of whole runs are the Linux build\'s: '
+          + compared.stdout.strip() + compared.stderr.strip())
+
+
+async def run(site, offline, linux_build, web_build):
+    same_endpoints(linux_build, web_build)
+    linux_program = os.path.join(linux_build, 'app', 'electron-wave')
+    first, end = linux_plots(linux_program, 1)
+    first2, _ = linux_plots(linux_program, 2)
+    colours = {colour for _, colour in first.getcolors()}
+    server = browser.Server(site)
+    chromium = browser.Chromium()
+    try:
+        url = server.url + 'electron-wave.html'
+
+        program = await open_program(chromium, url)
+        title = await program.page.evaluate('document.title')
+        check(title == '電子波自己干渉', 'the page has the program\'s title')
+        await program.click(RUN)
+        await program.plot_is(first, 'RUN: the first frame held is the Linux program\'s')
+        await program.click(RUN)
+        await program.plot_is(first, 'a nested RUN holds its own first frame')
+        await program.click(START)
+        await program.plot_is(end, 'START unchecked: both runs end, with only the baseline')
+        await program.click(START)
+        await program.click(RUN)
+        await program.plot_is(first, 'RUN again')
+        await program.click(CLEAR)
+
+        async def cleared():
+            return white(await program.plot())
+        await program.until(cleared, 'CLEAR during a run wipes the plot')
+        await program.click(START)
+
+        async def drawing():
+            return not white(await program.plot())
+        await program.until(drawing, 'the run goes on')
+        await program.until(cleared, 'and ends without a baseline')
+        english = await refused(program, 'English', colours)
+        await program.click(CLOSE)
+
+        async def ended():
+            return bool(await program.status())
+        await program.until(ended, 'CLOSE ends the program, and the page says so')
+        await program.page.close()
+
+        program = await open_program(chromium, url, language='ja-JP')
+        japanese = await refused(program, 'Japanese', colours)
+        check(not same(english, japanese), 'the message is in Japanese where the browser is')
+        await program.page.close()
+
+        program = await open_program(chromium, url, touch=True)
+        await program.tap(RUN)
+        await program.plot_is(first, 'RUN by touch')
+        await program.tap(START)
+        await program.plot_is(end, 'START by touch')
+        await program.tap(CLEAR)
+        await program.until(cleared, 'CLEAR by touch')
+        await program.tap(CLOSE)
+        await program.until(ended, 'CLOSE by touch')
+        await program.page.close()
+
+        program = await open_program(chromium, url, touch=True, device=TABLET)
+        await refused(program, 'typed after a tap', colours, tap=True)
+        await program.page.close()
+
+        program = await open_program(chromium, url, ratio=2)
+        await program.click(RUN)
+        await program.plot_is(first2, 'at a device pixel ratio of 2, the Linux program\'s at 2')
+        await program.page.close()
+
+        program = await open_program(chromium, 'file://' + os.path.abspath(offline))
+        await program.click(RUN)
+        await program.plot_is(first, 'the offline page from file://')
+        await program.page.close()
+    finally:
+        chromium.close()
+        server.close()
+
+
+def main():
+    if len(sys.argv) != 5:
+        sys.exit(__doc__)
+    asyncio.run(run(*sys.argv[1:]))
+    if failures:
+        sys.exit(f'{len(failures)} failed: ' + '; '.join(failures))
+    print('all passed')
+
+
+if __name__ == '__main__':
+    main()
