@@ -15,6 +15,7 @@
 #   make web    the browser build: the page and what it loads, in build-web/, its zip, and
 #               the page as one file that opens from disk
 #   make web-test   the browser build driven in headless Chromium, against the Linux program
+#   make web-bench [ROUNDS=...]   the browser build's cost in Chromium, beside a canvas page
 
 BUILD_DIR ?= build
 BUILD_TYPE ?= Release
@@ -208,7 +209,7 @@ WEB_DIR ?= build-web
 WEB_CACHE ?= $(or $(XDG_CACHE_HOME),$(HOME)/.cache)/electron-wave-web
 WEB_SITE := electron-wave-1.0.0-web
 
-.PHONY: web-deps web web-test-deps web-test
+.PHONY: web-deps web web-test-deps web-test web-bench
 web-deps:
 	$(call install-missing,$(WEB_PACKAGES))
 
@@ -242,6 +243,9 @@ web-test: web-test-deps web build
 	/usr/bin/python3 tests/web-test.py $(WEB_DIR)/$(WEB_SITE) $(WEB_DIR)/electron-wave-offline.html \
 	  $(BUILD_DIR) $(WEB_DIR)/build
 
+web-bench: web-test-deps web
+	/usr/bin/python3 bench/web-bench.py $(WEB_DIR)/$(WEB_SITE) $(or $(ROUNDS),5) \
+	  $(WEB_DIR)/web-bench.json
 
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(WINDOWS_DIR) $(WEB_DIR)
