@@ -291,9 +291,14 @@ async def run(site, offline, linux_build, web_build):
         await program.plot_is(first2, 'at a device pixel ratio of 2, the Linux program\'s at 2')
         await program.page.close()
 
+        # The focus starts on RUN, and Tab goes on to Wave Num, the plot and START.
         program = await open_program(chromium, 'file://' + os.path.abspath(offline))
-        await program.click(RUN)
-        await program.plot_is(first, 'the offline page from file://')
+        await program.page.key(' ', 'Space', 32, text=' ')
+        await program.plot_is(first, 'the offline page from file://, RUN by the keyboard')
+        for _ in range(3):
+            await program.page.key('Tab', 'Tab', 9)
+        await program.page.key(' ', 'Space', 32, text=' ')
+        await program.plot_is(end, 'Tab to START, and Space unchecks it')
         await program.page.close()
     finally:
         chromium.close()
