@@ -1,13 +1,14 @@
 #!/usr/bin/python3
 """The browser build, driven as a user would in headless Chromium: served from 127.0.0.1 and
 opened from disk, with the mouse, the keyboard and touch, in English and in Japanese, at device
-pixel ratios 1 and 2. Its plot is compared pixel for pixel with the Linux program's, photographed
+pixel ratios 1, 1.25 and 2. Its plot is compared pixel for pixel with the Linux program's, photographed
 under Xvfb; before that, the pixel end points of whole runs, computed by the browser build's code
 under Node.js, with the Linux build's.
     web-test.py SITE-FOLDER OFFLINE-PAGE LINUX-BUILD WEB-BUILD"""
 
 import asyncio
 import io
+import math
 import os
 import subprocess
 import sys
@@ -27,7 +28,7 @@ START = (644, 102)
 CLEAR = (670, 130)
 CLOSE = (672, 172)
 # The plot's inside, where only the traces and the baseline differ from white.
-PLOT = (5, 5, 631, 199)
+PLOT = (5, 5, 636, 204)
 WHITE = (255, 255, 255)
 PATIENCE = 30
 
@@ -38,6 +39,12 @@ def check(ok, what):
     print(('ok   ' if ok else 'FAIL ') + what, flush=True)
     if not ok:
         failures.append(what)
+
+
+def plot_box(ratio):
+    """The device pixels wholly inside the plot, in the window's."""
+    return (math.ceil(PLOT[0] * ratio), math.ceil(PLOT[1] * ratio), math.floor(PLOT[2] * ratio),
+            math.floor(PLOT[3] * ratio))
 
 
 def same(a, b):
@@ -64,16 +71,15 @@ def linux_plots(program, scale):
         window = subprocess.run(['xdotool', 'search', '--sync', '--onlyvisible', '--pid',
                                  str(program_process.pid)], env=env, capture_output=True,
                                 text=True).stdout.split()[0]
-        crop = '%dx%d+%d+%d' % (PLOT[2] * scale, PLOT[3] * scale, PLOT[0] * scale, PLOT[1] * scale)
 
         def click(x, y):
-            subprocess.run(['xdotool', 'mousemove', '--window', window, str(x * scale),
-                            str(y * scale), 'click', '1'], env=env, check=True)
+            subprocess.run(['xdotool', 'mousemove', '--window', window, str(round(x * scale)),
+                            str(round(y * scale)), 'click', '1'], env=env, check=True)
 
         def shot():
-            png = subprocess.run(['import', '-window', window, '-crop', crop, '+repage', 'png:-'],
-                                 env=env, check=True, capture_output=True).stdout
-            return Image.open(io.BytesIO(png)).convert('RGB')
+            png = subprocess.run(['import', '-window', window, 'png:-'], env=env, check=True,
+                                 capture_output=True).stdout
+            return Image.open(io.BytesIO(png)).convert('RGB').crop(plot_box(scale))
 
         def settled():
             # The same picture twice, half a second apart.
@@ -102,12 +108,12 @@ def linux_plots(program, scale):
 class Program:
     """The program in a tab."""
 
-    def __init__(self, page):
+    def __init__(self, page, ratio):
         self.page = page
+        self.ratio = ratio
 
     async def plot(self):
-        return await self.page.screenshot(WINDOW[0] + PLOT[0], WINDOW[1] + PLOT[1], PLOT[2],
-                                          PLOT[3])
+        return (await self.window()).crop(plot_box(self.ratio))
 
     async def window(self):
         return await self.page.screenshot(*WINDOW)
@@ -165,7 +171,7 @@ async def open_program(chromium, url, ratio=1, language='en-GB', touch=False, de
     if touch:
         await page.send('Emulation.setTouchEmulationEnabled', enabled=True, maxTouchPoints=5)
     await page.navigate(url)
-    program = Program(page)
+    program = Program(page, ratio)
     await program.started()
     return program
 
@@ -229,6 +235,7 @@ async def run(site, offline, linux_build, web_build):
     linux_program = os.path.join(linux_build, 'app', 'electron-wave')
     first, end = linux_plots(linux_program, 1)
     first2, _ = linux_plots(linux_program, 2)
+    first125, _ = linux_plots(linux_program, 1.25)
     colours = {colour for _, colour in first.getcolors()}
     server = browser.Server(site)
     chromium = browser.Chromium()
@@ -289,6 +296,11 @@ async def run(site, offline, linux_build, web_build):
         program = await open_program(chromium, url, ratio=2)
         await program.click(RUN)
         await program.plot_is(first2, 'at a device pixel ratio of 2, the Linux program\'s at 2')
+        await program.page.close()
+
+        program = await open_program(chromium, url, ratio=1.25)
+        await program.click(RUN)
+        await program.plot_is(first125, 'at 1.25, the Linux program\'s at 1.25')
         await program.page.close()
 
         # The focus starts on RUN, and Tab goes on to Wave Num, the plot and START.
