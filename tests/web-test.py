@@ -157,9 +157,11 @@ class Program:
             "document.getElementById('message').textContent")
 
 
-# A tablet's browser, in which Qt opens an input of the page's own for the on-screen keyboard.
-TABLET = {'userAgent': 'Mozilla/5.0 (Linux; Android 13; SM-X200) AppleWebKit/537.36 (KHTML, like '
-                       'Gecko) Chrome/120.0.0.0 Safari/537.36', 'platform': 'Linux armv8l'}
+# Tablets' browsers, in which Qt opens an input of the page's own for the on-screen keyboard. An
+# iPad's says it is a Mac.
+ANDROID = {'userAgent': 'Mozilla/5.0 (Linux; Android 13; SM-X200) AppleWebKit/537.36 (KHTML, like '
+                        'Gecko) Chrome/120.0.0.0 Safari/537.36', 'platform': 'Linux armv8l'}
+IPAD = {'platform': 'MacIntel'}
 
 
 async def open_program(chromium, url, ratio=1, language='en-GB', touch=False, device=None):
@@ -182,9 +184,10 @@ def covered(plot, colours):
                if colour not in colours) > plot.width * plot.height // 10
 
 
-async def refused(program, language, colours, tap=False):
-    """Types abc into Wave Num and presses RUN: a message over the plot says no, and goes with
-    Enter. Returns the window with the message."""
+async def refused(program, language, colours, tap=False, keys=True):
+    """Types abc into Wave Num, with key presses or (keys false) as an on-screen keyboard does,
+    and presses RUN: a message over the plot says no, and goes with Enter. Returns the window
+    with the message."""
     if tap:
         await program.tap(TEXT1)
         check(await program.page.evaluate("document.activeElement.tagName") == 'INPUT',
@@ -194,11 +197,11 @@ async def refused(program, language, colours, tap=False):
     await program.page.key('End', 'End', 35)
     for _ in range(4):
         await program.page.key('Backspace', 'Backspace', 8)
-    if tap:
-        # As an on-screen keyboard types: into the input, without key presses.
-        await program.page.send('Input.insertText', text='abc')
-    else:
+    if keys:
         await program.page.type('abc')
+    else:
+        # Into the input, without key presses.
+        await program.page.send('Input.insertText', text='abc')
     await (program.tap if tap else program.click)(RUN)
 
     async def message():
@@ -289,8 +292,13 @@ async def run(site, offline, linux_build, web_build):
         await program.until(ended, 'CLOSE by touch')
         await program.page.close()
 
-        program = await open_program(chromium, url, touch=True, device=TABLET)
-        await refused(program, 'typed after a tap', colours, tap=True)
+        program = await open_program(chromium, url, touch=True, device=ANDROID)
+        await refused(program, 'an Android tablet\'s keyboard after a tap', colours, tap=True,
+                      keys=False)
+        await program.page.close()
+
+        program = await open_program(chromium, url, touch=True, device=IPAD)
+        await refused(program, 'an iPad\'s keyboard after a tap', colours, tap=True)
         await program.page.close()
 
         program = await open_program(chromium, url, ratio=2)
