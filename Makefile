@@ -15,7 +15,8 @@
 #   make web    the browser build: the page and what it loads, in build-web/, its zip, and
 #               the page as one file that opens from disk
 #   make web-test   the browser build driven in headless Chromium, against the Linux program
-#   make web-bench [ROUNDS=...]   the browser build's cost in Chromium, beside a canvas page
+#   make web-bench [ROUNDS=...] [BASELINE_SITE=folder]   the browser build's cost in Chromium,
+#               beside a canvas page and, given BASELINE_SITE, another build of the page
 
 BUILD_DIR ?= build
 BUILD_TYPE ?= Release
@@ -244,8 +245,8 @@ web-test: web-test-deps web build
 	  $(BUILD_DIR) $(WEB_DIR)/build
 
 web-bench: web-test-deps web
-	/usr/bin/python3 bench/web-bench.py $(WEB_DIR)/$(WEB_SITE) $(or $(ROUNDS),5) \
-	  $(WEB_DIR)/web-bench.json
+	BASELINE_SITE=$(BASELINE_SITE) /usr/bin/python3 bench/web-bench.py $(WEB_DIR)/$(WEB_SITE) \
+	  $(or $(ROUNDS),5) $(WEB_DIR)/web-bench.json
 
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(WINDOWS_DIR) $(WEB_DIR)

@@ -4,7 +4,8 @@ draws the same 261 frames with a 2D canvas: in alternating rounds, the CPU of ev
 process during a run with START unchecked, split into the renderer and the GPU process; the frames
 each page presented (animation frames in which it drew) and how long its run took. Then the
 program's CPU while a frame is held, its start to the window's first paint on a cold cache, and
-the size of its wasm.
+the size of its wasm. With BASELINE_SITE set to another build's folder, that build runs in the
+rounds too, and the program's CPU is given as a ratio to it.
     web-bench.py SITE-FOLDER [ROUNDS] [JSON-OUT]"""
 
 import asyncio
@@ -186,7 +187,7 @@ def summary(values):
     return {'median': statistics.median(values), 'min': min(values), 'max': max(values)}
 
 
-async def measure(site, rounds):
+async def measure(site, rounds, baseline):
     bench = os.path.dirname(os.path.abspath(__file__))
     # The canvas page is served from a folder of its own beside a copy of the site.
     folder = tempfile.mkdtemp()
@@ -194,13 +195,16 @@ async def measure(site, rounds):
     shutil.copy(os.path.join(bench, 'canvas-page.html'), folder)
     server = browser.Server(folder)
     program_url = server.url + 'site/electron-wave.html'
-    canvas_url = server.url + 'canvas-page.html'
-    results = {'program': [], 'canvas': []}
+    subjects = [('program', program_run, program_url),
+                ('canvas', canvas_run, server.url + 'canvas-page.html')]
+    if baseline:
+        shutil.copytree(baseline, os.path.join(folder, 'baseline'))
+        subjects.append(('baseline', program_run, server.url + 'baseline/electron-wave.html'))
+    results = {name: [] for name, _, _ in subjects}
     chromium = browser.Chromium()
     try:
         for round_number in range(rounds):
-            for name, run, url in (('program', program_run, program_url),
-                                   ('canvas', canvas_run, canvas_url)):
+            for name, run, url in subjects:
                 cpu, frames, seconds = await run(chromium, url)
                 results[name].append({'cpu': cpu, 'frames': frames, 'seconds': seconds})
                 total = sum(cpu.values())
@@ -219,14 +223,17 @@ async def measure(site, rounds):
         return [(sum(r['cpu'].values()) if kind is None else r['cpu'][kind]) / FRAMES * 1000
                 for r in results[name]]
 
-    ratios = [p / c for p, c in zip(per_frame('program'), per_frame('canvas'))]
+    def ratios(other):
+        return summary([p / o for p, o in zip(per_frame('program'), per_frame(other))])
+
     with open(os.path.join(site, 'electron-wave.wasm'), 'rb') as file:
         wasm = file.read()
     return {
         'cpu_ms_per_frame': {name: {kind or 'all': summary(per_frame(name, kind))
                                     for kind in (None, 'renderer', 'gpu')}
                              for name in results},
-        'program_over_canvas': summary(ratios),
+        'program_over_canvas': ratios('canvas'),
+        'program_over_baseline': ratios('baseline') if baseline else None,
         'frames_presented': {name: summary([r['frames'] for r in results[name]])
                              for name in results},
         'run_seconds': {name: summary([r['seconds'] for r in results[name]]) for name in results},
@@ -241,7 +248,7 @@ def main():
     if not 2 <= len(sys.argv) <= 4:
         sys.exit(__doc__)
     rounds = int(sys.argv[2]) if len(sys.argv) > 2 else 5
-    figures = asyncio.run(measure(sys.argv[1], rounds))
+    figures = asyncio.run(measure(sys.argv[1], rounds, os.environ.get('BASELINE_SITE')))
     cpu = figures['cpu_ms_per_frame']
     ratio = figures['program_over_canvas']
     print(f"\nall-in CPU per frame, ms (median, range): program "
@@ -252,6 +259,9 @@ def main():
         print(f"  {name:8} renderer {cpu[name]['renderer']['median']:.2f}, "
               f"GPU process {cpu[name]['gpu']['median']:.2f}")
     print(f"program / canvas page   {ratio['median']:.2f} ({ratio['min']:.2f}-{ratio['max']:.2f})")
+    if figures['program_over_baseline']:
+        base = figures['program_over_baseline']
+        print(f"program / baseline      {base['median']:.2f} ({base['min']:.2f}-{base['max']:.2f})")
     for name in ('program', 'canvas'):
         print(f"{name:8} presented {figures['frames_presented'][name]['median']:.0f} of {FRAMES}"
               f" frames in {figures['run_seconds'][name]['median']:.2f} s")
