@@ -121,6 +121,18 @@ async def quiet(page, seconds=0.5):
             return
 
 
+async def measured_run(chromium, page, start):
+    """The CPU, the frames drawn and their span, from start() until the page is quiet again."""
+    mark = await page.evaluate('window.drawing.frames.length')
+    before = cpu_seconds(chromium)
+    await start()
+    await quiet(page)
+    after = cpu_seconds(chromium)
+    frames = await page.evaluate(f'window.drawing.frames.slice({mark})')
+    await page.close()
+    return cpu_between(before, after), len(frames), (frames[-1] - frames[0]) / 1000
+
+
 async def program_run(chromium, url):
     page = await open_page(chromium, url)
     await until(page, "document.getElementById('status').style.display === 'none' && "
@@ -128,30 +140,22 @@ async def program_run(chromium, url):
     await quiet(page)
     await page.click(WINDOW[0] + START[0], WINDOW[1] + START[1])
     await quiet(page)
-    mark = await page.evaluate('window.drawing.frames.length')
-    before = cpu_seconds(chromium)
-    await page.click(WINDOW[0] + RUN[0], WINDOW[1] + RUN[1])
-    await asyncio.sleep(1)
-    await quiet(page)
-    after = cpu_seconds(chromium)
-    frames = await page.evaluate(f'window.drawing.frames.slice({mark})')
-    await page.close()
-    return cpu_between(before, after), len(frames), (frames[-1] - frames[0]) / 1000
+
+    async def start():
+        await page.click(WINDOW[0] + RUN[0], WINDOW[1] + RUN[1])
+        await asyncio.sleep(1)
+    return await measured_run(chromium, page, start)
 
 
 async def canvas_run(chromium, url):
     page = await open_page(chromium, url)
     await until(page, 'typeof window.startRun === "function"')
     await quiet(page)
-    mark = await page.evaluate('window.drawing.frames.length')
-    before = cpu_seconds(chromium)
-    await page.evaluate('startRun()')
-    await until(page, 'window.runResult !== null')
-    await quiet(page)
-    after = cpu_seconds(chromium)
-    frames = await page.evaluate(f'window.drawing.frames.slice({mark})')
-    await page.close()
-    return cpu_between(before, after), len(frames), (frames[-1] - frames[0]) / 1000
+
+    async def start():
+        await page.evaluate('startRun()')
+        await until(page, 'window.runResult !== null')
+    return await measured_run(chromium, page, start)
 
 
 async def held_cpu(chromium, url):
