@@ -20,11 +20,9 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'tools'))
 import browser  # noqa: E402
+from browser import RUN, START, WINDOW  # noqa: E402
 
 FRAMES = 261
-WINDOW = (16, 16)
-RUN = (670, 22)
-START = (644, 102)
 TICKS = os.sysconf('SC_CLK_TCK')
 
 # Counts, before any of the page's own scripts, the animation frames in which the page drew:
@@ -135,8 +133,7 @@ async def measured_run(chromium, page, start):
 
 async def program_run(chromium, url):
     page = await open_page(chromium, url)
-    await until(page, "document.getElementById('status').style.display === 'none' && "
-                      "window.drawing.frames.length > 0")
+    await until(page, browser.WINDOW_SHOWN + ' && window.drawing.frames.length > 0')
     await quiet(page)
     await page.click(WINDOW[0] + START[0], WINDOW[1] + START[1])
     await quiet(page)
@@ -161,8 +158,7 @@ async def canvas_run(chromium, url):
 async def held_cpu(chromium, url):
     """CPU of the renderer and GPU process over 3 s with the first frame held."""
     page = await open_page(chromium, url)
-    await until(page, "document.getElementById('status').style.display === 'none' && "
-                      "window.drawing.frames.length > 0")
+    await until(page, browser.WINDOW_SHOWN + ' && window.drawing.frames.length > 0')
     await page.click(WINDOW[0] + RUN[0], WINDOW[1] + RUN[1])
     await quiet(page)
     await page.evaluate('window.drawing.stop()')
@@ -178,8 +174,7 @@ async def cold_start(url):
     chromium = browser.Chromium()
     try:
         page = await open_page(chromium, url)
-        await until(page, "document.getElementById('status').style.display === 'none' && "
-                          "window.drawing.first !== null")
+        await until(page, browser.WINDOW_SHOWN + ' && window.drawing.first !== null')
         first = await page.evaluate('window.drawing.first')
         await page.close()
         return first / 1000

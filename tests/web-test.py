@@ -20,13 +20,7 @@ from PIL import Image, ImageChops
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'tools'))
 import browser  # noqa: E402
 
-# Where the page puts the window, and the window's controls, in CSS pixels.
-WINDOW = (16, 16, 705, 212)
-RUN = (670, 22)
-TEXT1 = (666, 69)
-START = (644, 102)
-CLEAR = (670, 130)
-CLOSE = (672, 172)
+from browser import CLEAR, CLOSE, RUN, START, TEXT1, WINDOW  # noqa: E402
 # The plot's inside, where only the traces and the baseline differ from white.
 PLOT = (5, 5, 636, 204)
 WHITE = (255, 255, 255)
@@ -142,8 +136,7 @@ class Program:
 
     async def started(self):
         async def shown():
-            return await self.page.evaluate(
-                "document.getElementById('status').style.display === 'none'")
+            return await self.page.evaluate(browser.WINDOW_SHOWN)
         await self.until(shown, 'the window is shown')
         # Its first paint: the plot white, the rest of the window not.
         async def painted():

@@ -19,6 +19,16 @@ import time
 import websockets
 from PIL import Image
 
+# Where the program's page puts the window, and the window's controls, in CSS pixels.
+WINDOW = (16, 16, 705, 212)
+RUN = (670, 22)
+TEXT1 = (666, 69)
+START = (644, 102)
+CLEAR = (670, 130)
+CLOSE = (672, 172)
+# True once the page has put its loading message away and shows the window.
+WINDOW_SHOWN = "document.getElementById('status').style.display === 'none'"
+
 
 class Server:
     """Serves a folder on 127.0.0.1 at a free port, wasm with its own type, nothing cached."""
