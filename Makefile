@@ -202,17 +202,25 @@ windows-test: windows-test-deps windows build
 	cmake --build $(WINDOWS_DIR) -j $(JOBS)
 	packaging/windows/in-xvfb.sh ctest --test-dir $(WINDOWS_DIR) --output-on-failure -j $(JOBS)
 
-# The browser build: Debian's emscripten, and Qt for WebAssembly built once from Debian's own
-# qt6-base source into a cache outside the clone, with the machine's Qt as its host tools.
-WEB_PACKAGES := cmake ninja-build emscripten qt6-base-dev qt6-tools-dev qt6-l10n-tools \
-	qt6-translations-l10n dpkg-dev zip python3-fonttools fonts-ipafont-gothic
+# The browser build: Qt 6.8 for WebAssembly, built once from Debian 13's own qt6-base source with
+# Debian 13's emscripten, inside a Debian 13 build root that is made once in a cache outside the
+# clone; then the program, in the same root. Making the root needs root (sudo otherwise).
+WEB_PACKAGES := debootstrap zip python3
 WEB_DIR ?= build-web
 WEB_CACHE ?= $(or $(XDG_CACHE_HOME),$(HOME)/.cache)/electron-wave-web
+WEB_ROOT := $(WEB_CACHE)/root
+# Where Qt and emscripten's set-up are, inside the root.
+WEB_QT := /var/cache/electron-wave
 WEB_SITE := electron-wave-1.0.0-web
+IN_WEB_ROOT := $(SUDO) packaging/web/in-root.sh $(WEB_ROOT) $(CURDIR)
 
-.PHONY: web-deps web web-test-deps web-test web-bench
+.PHONY: web-deps web-root web web-test-deps web-test web-bench
 web-deps:
 	$(call install-missing,$(WEB_PACKAGES))
+
+web-root: web-deps
+	$(SUDO) packaging/web/build-root.sh $(WEB_ROOT)
+	$(IN_WEB_ROOT) packaging/web/build-qt.sh $(WEB_QT)
 
 # Headless Chromium through the DevTools protocol; the Linux program photographed under Xvfb.
 WEB_TEST_PACKAGES := chromium python3-websockets python3-pil xvfb xdotool imagemagick
@@ -221,18 +229,19 @@ web-test-deps:
 
 # The page and what it loads, in $(WEB_DIR)/$(WEB_SITE) and zipped beside it; the page is the
 # program's own, not the one Qt makes. Qt is linked in, so the LGPL asks for what relinks the
-# program with another Qt: its source goes with Qt's licences.
-web: web-deps
-	packaging/web/build-qt.sh $(WEB_CACHE)
-	. $(WEB_CACHE)/emsdk/env.sh && \
-	  $(WEB_CACHE)/qt/bin/qt-cmake -S . -B $(WEB_DIR)/build -DCMAKE_BUILD_TYPE=Release \
-	    -DBUILD_TESTING=OFF -DBUILD_BENCHMARKS=OFF && \
-	  cmake --build $(WEB_DIR)/build -j $(JOBS) --target electron-wave
+# program with another Qt: its source goes with Qt's licences and the change made to Qt.
+# Debian's Qt leaves the platform plugin out of a program's link unless asked.
+web: web-root
+	$(IN_WEB_ROOT) sh -c '. $(WEB_QT)/emsdk/env.sh && \
+	  $(WEB_QT)/qt/bin/qt-cmake -S . -B $(WEB_DIR)/build -DCMAKE_BUILD_TYPE=Release \
+	    -DBUILD_TESTING=OFF -DBUILD_BENCHMARKS=OFF -DQT_SKIP_AUTO_PLUGIN_INCLUSION=OFF && \
+	  cmake --build $(WEB_DIR)/build -j $(JOBS) --target electron-wave'
+	$(if $(SUDO),$(SUDO) chown -R "$$(id -u):$$(id -g)" $(WEB_DIR))
 	rm -rf $(WEB_DIR)/$(WEB_SITE) && mkdir -p $(WEB_DIR)/$(WEB_SITE)
 	cp $(addprefix $(WEB_DIR)/build/app/,electron-wave.js electron-wave.wasm qtloader.js) \
 	  packaging/web/electron-wave.html $(WEB_DIR)/$(WEB_SITE)/
 	cp app/icons/32.png $(WEB_DIR)/$(WEB_SITE)/electron-wave.png
-	cp -r $(WEB_CACHE)/qt/licenses $(WEB_DIR)/$(WEB_SITE)/licenses
+	cp -r $(WEB_ROOT)$(WEB_QT)/qt/licenses $(WEB_DIR)/$(WEB_SITE)/licenses
 	git archive --format=tar.gz --prefix=electron-wave-1.0.0/ \
 	  -o $(WEB_DIR)/$(WEB_SITE)/licenses/electron-wave-1.0.0-source.tar.gz HEAD
 	cd $(WEB_DIR) && rm -f $(WEB_SITE).zip && zip -qr $(WEB_SITE).zip $(WEB_SITE)
@@ -240,7 +249,9 @@ web: web-deps
 	  $(WEB_DIR)/electron-wave-offline.html
 
 web-test: web-test-deps web build
-	. $(WEB_CACHE)/emsdk/env.sh && cmake --build $(WEB_DIR)/build -j $(JOBS) --target frame_endpoints
+	$(IN_WEB_ROOT) sh -c '. $(WEB_QT)/emsdk/env.sh && \
+	  cmake --build $(WEB_DIR)/build -j $(JOBS) --target frame_endpoints'
+	$(if $(SUDO),$(SUDO) chown -R "$$(id -u):$$(id -g)" $(WEB_DIR))
 	/usr/bin/python3 tests/web-test.py $(WEB_DIR)/$(WEB_SITE) $(WEB_DIR)/electron-wave-offline.html \
 	  $(BUILD_DIR) $(WEB_DIR)/build
 

@@ -5,5 +5,9 @@ add_executable(frame_endpoints ${CMAKE_CURRENT_LIST_DIR}/frame_endpoints.cpp
 target_link_libraries(frame_endpoints PRIVATE plot)
 target_include_directories(frame_endpoints PRIVATE ${CMAKE_CURRENT_LIST_DIR})
 if(EMSCRIPTEN)
-    target_link_options(frame_endpoints PRIVATE "SHELL:-s NODERAWFS=1")
+    # Run by Node.js on the machine's files, with no page, so without Qt's web platform; Qt Core
+    # still speaks to JavaScript through embind.
+    target_link_options(frame_endpoints PRIVATE "SHELL:-s NODERAWFS=1" "SHELL:-s MODULARIZE=1"
+        -lembind)
+    qt_import_plugins(frame_endpoints EXCLUDE_BY_TYPE platforms imageformats)
 endif()
