@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Makes the page into one file that opens from disk (file://), where a page may fetch nothing
-beside it: the loader goes inline, the icon becomes a data address, and the program's script and
-wasm are embedded compressed, handed to the loader's fetch as if they had been downloaded.
+beside it: the program's script and the loader go inline, the icon becomes a data address, and
+the wasm is embedded compressed and handed to the loader compiled.
     offline-page.py SITE-FOLDER OUTPUT.html"""
 
 import base64
@@ -30,32 +30,26 @@ def main():
     loader = read('qtloader.js')
     with open(os.path.join(site, f'{PROGRAM}.png'), 'rb') as file:
         icon = base64.b64encode(file.read()).decode()
-    # The loader fetches exactly these two; anything else would still go to the network.
-    shim = f"""
-    const embeddedFiles = {{
-      '{PROGRAM}.js': ['text/javascript', '{embedded(os.path.join(site, PROGRAM + '.js'))}'],
-      '{PROGRAM}.wasm': ['application/wasm', '{embedded(os.path.join(site, PROGRAM + '.wasm'))}'],
-    }};
-    const fetchFromNetwork = window.fetch.bind(window);
-    window.fetch = (resource, options) => {{
-      const file = embeddedFiles[String(resource).split('/').pop()];
-      if (!file) return fetchFromNetwork(resource, options);
-      return fetchFromNetwork('data:application/gzip;base64,' + file[1]).then((response) =>
-          new Response(response.body.pipeThrough(new DecompressionStream('gzip')),
-                       {{ headers: {{ 'Content-Type': file[0] }} }}));
-    }};
+    script = read(f'{PROGRAM}.js')
+    module = f"""
+    const embeddedModule = fetch('data:application/gzip;base64,{embedded(os.path.join(site, PROGRAM + '.wasm'))}')
+        .then((response) => new Response(response.body.pipeThrough(new DecompressionStream('gzip')))
+            .arrayBuffer())
+        .then((bytes) => WebAssembly.compile(bytes));
 """
     replacements = [
         (f'href="{PROGRAM}.png"', f'href="data:image/png;base64,{icon}"'),
+        (f'<script src="{PROGRAM}.js"></script>', f'<script>{script}\n  </script>'),
         ('<script src="qtloader.js" onload="start()"></script>',
-         f'<script>{shim}\n{loader}\n    start();\n  </script>'),
+         f'<script>{loader}\n{module}\n    start(embeddedModule);\n  </script>'),
     ]
     for old, new in replacements:
         if page.count(old) != 1:
             sys.exit(f'{PROGRAM}.html: expected {old!r} once')
         page = page.replace(old, new)
-    if '</script' in loader:
-        sys.exit('qtloader.js would end its inline script early')
+    for name, text in ((f'{PROGRAM}.js', script), ('qtloader.js', loader)):
+        if '</script' in text:
+            sys.exit(f'{name} would end its inline script early')
     with open(output, 'w', encoding='utf-8') as file:
         file.write(page)
 
