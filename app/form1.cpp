@@ -8,6 +8,7 @@
 #include <QCloseEvent>
 #include <QLocale>
 #include <QScopedValueRollback>
+#include <QShowEvent>
 
 #include <limits>
 
@@ -196,6 +197,15 @@ void Form1::changeEvent(QEvent* event) {
     // on unheard, so that the window never comes back to a control that cannot take it.
     if (const QWidget* focus = focusWidget(); focus != nullptr && !focus->isEnabled()) {
         focusNextChild();
+    }
+}
+
+void Form1::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // In a web page Qt activates the window while its controls are still hidden, and the focus
+    // then passes RUN by; it starts on RUN all the same.
+    if (!event->spontaneous()) {
+        run_->setFocus();
     }
 }
 

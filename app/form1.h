@@ -40,6 +40,7 @@ public:
 protected:
     bool focusNextPrevChild(bool next) override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:

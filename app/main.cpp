@@ -32,11 +32,8 @@ int main(int argc, char* argv[]) {
     // then says so.
     QObject::connect(&application, &QGuiApplication::lastWindowClosed,
                      [] { emscripten_force_exit(0); });
-    // The page's canvas is the window's size. Shown full screen, the window fills it without a
-    // frame, which Qt would otherwise paint and upload anew for every frame of a run.
-    window.showFullScreen();
-#else
-    window.show();
 #endif
+    // In a web page Qt shows it filling the page's element for it, which is the window's size.
+    window.show();
     return QApplication::exec();
 }
