@@ -61,9 +61,7 @@ public:
     // For images of at most this many pixels, each of which is journaled at most once between
     // settles. Room for them all is reserved, but only what is written is touched.
     explicit PixelJournal(std::size_t pixels = 0)
-        // Left unwritten, as make_unique_for_overwrite would leave it, which emscripten's
-        // standard library lacks.
-        : entries_(new Entry[pixels + 1]), end_(entries_.get()) {}  // NOLINT(modernize-make-unique)
+        : entries_(std::make_unique_for_overwrite<Entry[]>(pixels + 1)), end_(entries_.get()) {}
 
     void write(const PixelBuffer& buffer, std::uint32_t offset, QRgb colour) {
         const QRgb before = buffer.bits[offset];
