@@ -93,8 +93,6 @@ def cpu_between(before, after):
 
 async def open_page(chromium, url):
     page = await chromium.open()
-    await page.send('Emulation.setDeviceMetricsOverride', width=800, height=400,
-                    deviceScaleFactor=1, mobile=False)
     await page.send('Page.addScriptToEvaluateOnNewDocument', source=COUNTER)
     await page.navigate(url)
     return page

@@ -1,9 +1,10 @@
 #!/usr/bin/python3
-"""The browser build, driven as a user would in headless Chromium: served from 127.0.0.1 and
-opened from disk, with the mouse, the keyboard and touch, in English and in Japanese, at device
-pixel ratios 1, 1.25 and 2. Its plot is compared pixel for pixel with the Linux program's, photographed
-under Xvfb; before that, the pixel end points of whole runs, computed by the browser build's code
-under Node.js, with the Linux build's.
+"""The browser build, driven as a user would: served from 127.0.0.1 and opened from disk, with
+the mouse, the keyboard and touch, in headless Chromium (also without WebGL), in WebKitGTK and in
+Firefox. In Chromium also in Japanese, with tablets' keyboards and at device pixel ratios 1.25,
+1.5 and 2. Its plot is compared pixel for pixel with the Linux program's, photographed under
+Xvfb; before that, the pixel end points of whole runs, computed by the browser build's code under
+Node.js, with the Linux build's.
     web-test.py SITE-FOLDER OFFLINE-PAGE LINUX-BUILD WEB-BUILD"""
 
 import asyncio
@@ -25,14 +26,16 @@ from browser import CLEAR, CLOSE, RUN, START, TEXT1, WINDOW  # noqa: E402
 PLOT = (5, 5, 636, 204)
 WHITE = (255, 255, 255)
 PATIENCE = 30
+# Device pixel ratios at which the plot is compared with the Linux program's at that scale.
+RATIOS = (1, 1.25, 1.5, 2)
 
+passes = []
 failures = []
 
 
 def check(ok, what):
     print(('ok   ' if ok else 'FAIL ') + what, flush=True)
-    if not ok:
-        failures.append(what)
+    (passes if ok else failures).append(what)
 
 
 def plot_box(ratio):
@@ -100,11 +103,12 @@ def linux_plots(program, scale):
 
 
 class Program:
-    """The program in a tab."""
+    """The program in a tab of one engine."""
 
-    def __init__(self, page, ratio):
+    def __init__(self, page, ratio, engine):
         self.page = page
         self.ratio = ratio
+        self.engine = engine
 
     async def plot(self):
         return (await self.window()).crop(plot_box(self.ratio))
@@ -118,15 +122,18 @@ class Program:
     async def tap(self, point):
         await self.page.tap(WINDOW[0] + point[0], WINDOW[1] + point[1])
 
+    def check(self, ok, what):
+        check(ok, f'{self.engine}: {what}')
+
     async def until(self, condition, what):
         """Waits until condition (an async function) holds, then reports it."""
         deadline = time.monotonic() + PATIENCE
         while time.monotonic() < deadline:
             if await condition():
-                check(True, what)
+                self.check(True, what)
                 return True
             await asyncio.sleep(0.2)
-        check(False, what)
+        self.check(False, what)
         return False
 
     async def plot_is(self, expected, what):
@@ -155,18 +162,20 @@ class Program:
 ANDROID = {'userAgent': 'Mozilla/5.0 (Linux; Android 13; SM-X200) AppleWebKit/537.36 (KHTML, like '
                         'Gecko) Chrome/120.0.0.0 Safari/537.36', 'platform': 'Linux armv8l'}
 IPAD = {'platform': 'MacIntel'}
+# The element that has the keyboard, inside Qt's shadow root where it is there.
+FOCUSED_TAG = """(() => {
+  let element = document.activeElement;
+  while (element.shadowRoot && element.shadowRoot.activeElement)
+    element = element.shadowRoot.activeElement;
+  return element.tagName;
+})()"""
+HAS_WEBGL = "!!document.createElement('canvas').getContext('webgl')"
 
 
-async def open_program(chromium, url, ratio=1, language='en-GB', touch=False, device=None):
-    page = await chromium.open()
-    await page.send('Emulation.setDeviceMetricsOverride', width=800, height=400,
-                    deviceScaleFactor=ratio, mobile=False)
-    agent = {'userAgent': await page.evaluate('navigator.userAgent'), **(device or {})}
-    await page.send('Emulation.setUserAgentOverride', acceptLanguage=language, **agent)
-    if touch:
-        await page.send('Emulation.setTouchEmulationEnabled', enabled=True, maxTouchPoints=5)
+async def open_program(engine, url, ratio=1, **options):
+    page = await engine.open(ratio=ratio, **options)
     await page.navigate(url)
-    program = Program(page, ratio)
+    program = Program(page, ratio, engine.name)
     await program.started()
     return program
 
@@ -183,8 +192,8 @@ async def refused(program, language, colours, tap=False, keys=True):
     with the message."""
     if tap:
         await program.tap(TEXT1)
-        check(await program.page.evaluate("document.activeElement.tagName") == 'INPUT',
-              'a tap on Wave Num opens an input, where the browser shows its keyboard')
+        program.check(await program.page.evaluate(FOCUSED_TAG) == 'INPUT',
+                      'a tap on Wave Num opens an input, where the browser shows its keyboard')
     else:
         await program.click(TEXT1)
     await program.page.key('End', 'End', 35)
@@ -226,55 +235,43 @@ def same_endpoints(linux_build, web_build):
           + compared.stdout.strip() + compared.stderr.strip())
 
 
-async def run(site, offline, linux_build, web_build):
-    same_endpoints(linux_build, web_build)
-    linux_program = os.path.join(linux_build, 'app', 'electron-wave')
-    first, end = linux_plots(linux_program, 1)
-    first2, _ = linux_plots(linux_program, 2)
-    first125, _ = linux_plots(linux_program, 1.25)
-    colours = {colour for _, colour in first.getcolors()}
-    server = browser.Server(site)
-    chromium = browser.Chromium()
-    try:
-        url = server.url + 'electron-wave.html'
+async def everyday_use(engine, url, offline, linux):
+    """What a class does with the program, in any engine: runs, holds, clears and ends it, is
+    refused a wave number, taps where the engine can, and opens the page from disk."""
+    first, end, colours = linux[1][0], linux[1][1], linux['colours']
+    program = await open_program(engine, url)
+    title = await program.page.evaluate('document.title')
+    program.check(title == '電子波自己干渉', 'the page has the program\'s title')
+    await program.click(RUN)
+    await program.plot_is(first, 'RUN: the first frame held is the Linux program\'s')
+    await program.click(RUN)
+    await program.plot_is(first, 'a nested RUN holds its own first frame')
+    await program.click(START)
+    await program.plot_is(end, 'START unchecked: both runs end, with only the baseline')
+    await program.click(START)
+    await program.click(RUN)
+    await program.plot_is(first, 'RUN again')
+    await program.click(CLEAR)
 
-        program = await open_program(chromium, url)
-        title = await program.page.evaluate('document.title')
-        check(title == '電子波自己干渉', 'the page has the program\'s title')
-        await program.click(RUN)
-        await program.plot_is(first, 'RUN: the first frame held is the Linux program\'s')
-        await program.click(RUN)
-        await program.plot_is(first, 'a nested RUN holds its own first frame')
-        await program.click(START)
-        await program.plot_is(end, 'START unchecked: both runs end, with only the baseline')
-        await program.click(START)
-        await program.click(RUN)
-        await program.plot_is(first, 'RUN again')
-        await program.click(CLEAR)
+    async def cleared():
+        return white(await program.plot())
+    await program.until(cleared, 'CLEAR during a run wipes the plot')
+    await program.click(START)
 
-        async def cleared():
-            return white(await program.plot())
-        await program.until(cleared, 'CLEAR during a run wipes the plot')
-        await program.click(START)
+    async def drawing():
+        return not white(await program.plot())
+    await program.until(drawing, 'the run goes on')
+    await program.until(cleared, 'and ends without a baseline')
+    english = await refused(program, 'English', colours)
+    await program.click(CLOSE)
 
-        async def drawing():
-            return not white(await program.plot())
-        await program.until(drawing, 'the run goes on')
-        await program.until(cleared, 'and ends without a baseline')
-        english = await refused(program, 'English', colours)
-        await program.click(CLOSE)
+    async def ended():
+        return bool(await program.status())
+    await program.until(ended, 'CLOSE ends the program, and the page says so')
+    await program.page.close()
 
-        async def ended():
-            return bool(await program.status())
-        await program.until(ended, 'CLOSE ends the program, and the page says so')
-        await program.page.close()
-
-        program = await open_program(chromium, url, language='ja-JP')
-        japanese = await refused(program, 'Japanese', colours)
-        check(not same(english, japanese), 'the message is in Japanese where the browser is')
-        await program.page.close()
-
-        program = await open_program(chromium, url, touch=True)
+    if engine.touch:
+        program = await open_program(engine, url, touch=True)
         await program.tap(RUN)
         await program.plot_is(first, 'RUN by touch')
         await program.tap(START)
@@ -285,36 +282,62 @@ async def run(site, offline, linux_build, web_build):
         await program.until(ended, 'CLOSE by touch')
         await program.page.close()
 
-        program = await open_program(chromium, url, touch=True, device=ANDROID)
-        await refused(program, 'an Android tablet\'s keyboard after a tap', colours, tap=True,
-                      keys=False)
-        await program.page.close()
+    # The focus starts on RUN, and Tab goes on to Wave Num, the plot and START.
+    program = await open_program(engine, 'file://' + os.path.abspath(offline))
+    await program.page.key(' ', 'Space', 32, text=' ')
+    await program.plot_is(first, 'the offline page from file://, RUN by the keyboard')
+    for _ in range(3):
+        await program.page.key('Tab', 'Tab', 9)
+    await program.page.key(' ', 'Space', 32, text=' ')
+    await program.plot_is(end, 'Tab to START, and Space unchecks it')
+    await program.page.close()
+    return english
 
-        program = await open_program(chromium, url, touch=True, device=IPAD)
-        await refused(program, 'an iPad\'s keyboard after a tap', colours, tap=True)
-        await program.page.close()
 
-        program = await open_program(chromium, url, ratio=2)
+async def chromium_only(engine, url, linux, english):
+    """What only Chromium's DevTools can imitate: a browser in Japanese, tablets' keyboards, and
+    device pixel ratios."""
+    first, end, colours = linux[1][0], linux[1][1], linux['colours']
+    program = await open_program(engine, url, language='ja-JP')
+    japanese = await refused(program, 'Japanese', colours)
+    program.check(not same(english, japanese), 'the message is in Japanese where the browser is')
+    await program.page.close()
+
+    program = await open_program(engine, url, touch=True, device=ANDROID)
+    await refused(program, 'an Android tablet\'s keyboard after a tap', colours, tap=True,
+                  keys=False)
+    await program.page.close()
+
+    program = await open_program(engine, url, touch=True, device=IPAD)
+    await refused(program, 'an iPad\'s keyboard after a tap', colours, tap=True)
+    await program.page.close()
+
+    for ratio in RATIOS[1:]:
+        program = await open_program(engine, url, ratio=ratio)
         await program.click(RUN)
-        await program.plot_is(first2, 'at a device pixel ratio of 2, the Linux program\'s at 2')
+        await program.plot_is(linux[ratio][0], f'at a device pixel ratio of {ratio}, the Linux '
+                              f'program\'s at {ratio}')
         await program.page.close()
 
-        program = await open_program(chromium, url, ratio=1.25)
-        await program.click(RUN)
-        await program.plot_is(first125, 'at 1.25, the Linux program\'s at 1.25')
-        await program.page.close()
 
-        # The focus starts on RUN, and Tab goes on to Wave Num, the plot and START.
-        program = await open_program(chromium, 'file://' + os.path.abspath(offline))
-        await program.page.key(' ', 'Space', 32, text=' ')
-        await program.plot_is(first, 'the offline page from file://, RUN by the keyboard')
-        for _ in range(3):
-            await program.page.key('Tab', 'Tab', 9)
-        await program.page.key(' ', 'Space', 32, text=' ')
-        await program.plot_is(end, 'Tab to START, and Space unchecks it')
-        await program.page.close()
+async def run(site, offline, linux_build, web_build):
+    same_endpoints(linux_build, web_build)
+    linux_program = os.path.join(linux_build, 'app', 'electron-wave')
+    linux = {ratio: linux_plots(linux_program, ratio) for ratio in RATIOS}
+    linux['colours'] = {colour for _, colour in linux[1][0].getcolors()}
+    server = browser.Server(site)
+    url = server.url + 'electron-wave.html'
+    try:
+        with browser.Chromium() as chromium:
+            english = await everyday_use(chromium, url, offline, linux)
+            await chromium_only(chromium, url, linux, english)
+        # Where the browser blocks the GPU or has none, the page runs all the same.
+        with browser.Chromium(webgl=False) as chromium:
+            page = await chromium.open()
+            check(not await page.evaluate(HAS_WEBGL), 'Chromium without WebGL: it has none')
+            await page.close()
+            await everyday_use(chromium, url, offline, linux)
     finally:
-        chromium.close()
         server.close()
 
 
@@ -322,9 +345,9 @@ def main():
     if len(sys.argv) != 5:
         sys.exit(__doc__)
     asyncio.run(run(*sys.argv[1:]))
+    print(f'web-test: {len(passes)} passed, {len(failures)} failed')
     if failures:
-        sys.exit(f'{len(failures)} failed: ' + '; '.join(failures))
-    print('all passed')
+        sys.exit('failed: ' + '; '.join(failures))
 
 
 if __name__ == '__main__':

@@ -138,14 +138,20 @@ class Page:
 
 
 class Chromium:
-    """Debian's chromium, headless, in a profile of its own that is removed afterwards."""
+    """Debian's chromium, headless, in a profile of its own that is removed afterwards; with
+    webgl false, without WebGL, as where the browser blocks the GPU or has none."""
 
-    def __init__(self, width=800, height=400):
+    touch = True
+
+    def __init__(self, width=800, height=400, webgl=True):
+        self.name = 'Chromium' if webgl else 'Chromium without WebGL'
         self.profile = tempfile.mkdtemp(prefix='electron-wave-chromium-')
         arguments = ['chromium', '--headless=new', '--remote-debugging-port=0',
                      f'--user-data-dir={self.profile}', f'--window-size={width},{height}',
                      '--no-first-run', '--no-default-browser-check', '--enable-unsafe-swiftshader',
                      '--allow-file-access-from-files', 'about:blank']
+        if not webgl:
+            arguments[1:1] = ['--disable-webgl', '--disable-3d-apis']
         if os.geteuid() == 0:
             arguments.insert(1, '--no-sandbox')
         self.process = subprocess.Popen(arguments, stdout=subprocess.DEVNULL,
@@ -159,11 +165,26 @@ class Chromium:
             raise RuntimeError('chromium did not open its DevTools port')
         self.port = int(open(port_file).read().split('\n')[0])
 
-    async def open(self):
-        """A new tab, blank."""
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *_):
+        self.close()
+
+    async def open(self, ratio=1, language='en-GB', touch=False, device=None):
+        """A new tab, blank, 800 × 400 at that device pixel ratio, in a browser whose first
+        language is language; with touch, a touch screen; with device, the platform and user
+        agent of another device."""
         target = json.loads(await asyncio.to_thread(self._get, 'json/new?about:blank', 'PUT'))
         socket = await websockets.connect(target['webSocketDebuggerUrl'], max_size=None)
-        return Page(socket)
+        page = Page(socket)
+        await page.send('Emulation.setDeviceMetricsOverride', width=800, height=400,
+                        deviceScaleFactor=ratio, mobile=False)
+        agent = {'userAgent': await page.evaluate('navigator.userAgent'), **(device or {})}
+        await page.send('Emulation.setUserAgentOverride', acceptLanguage=language, **agent)
+        if touch:
+            await page.send('Emulation.setTouchEmulationEnabled', enabled=True, maxTouchPoints=5)
+        return page
 
     def _get(self, path, method='GET'):
         import urllib.request
