@@ -4,8 +4,8 @@
 # whose Qt is the host tools. Only what the program needs: Core, Gui, Widgets and the wasm
 # platform, with Qt's own copies of the libraries that a browser does not have, and none of the
 # widgets, dialogs and formats that the program never shows, which would only make every pupil's
-# download larger. One change to Qt's source: the canvas gets the backing store's pixels one for one
-# at every device pixel ratio (qt-wasm-canvas.patch).
+# download larger. One change to Qt's source: the canvas gets the backing store's pixels one for
+# one at every device pixel ratio (qt-wasm-canvas.patch).
 #   usage: build-qt.sh CACHE-DIR     Qt is then in CACHE-DIR/qt, emscripten's set-up in
 #                                    CACHE-DIR/emsdk (source env.sh from there)
 set -euo pipefail
