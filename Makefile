@@ -14,7 +14,8 @@
 #   make windows-test  the whole test suite of the Windows build, under Wine
 #   make web    the browser build: the page and what it loads, in build-web/, its zip, and
 #               the page as one file that opens from disk
-#   make web-test   the browser build driven in headless Chromium, against the Linux program
+#   make web-test   the browser build driven in Chromium, WebKitGTK and Firefox, against the
+#               Linux program
 #   make web-bench [ROUNDS=...] [BASELINE_SITE=folder]   the browser build's cost in Chromium,
 #               beside a canvas page and, given BASELINE_SITE, another build of the page
 
@@ -222,8 +223,10 @@ web-root: web-deps
 	$(SUDO) packaging/web/build-root.sh $(WEB_ROOT)
 	$(IN_WEB_ROOT) packaging/web/build-qt.sh $(WEB_QT)
 
-# Headless Chromium through the DevTools protocol; the Linux program photographed under Xvfb.
-WEB_TEST_PACKAGES := chromium python3-websockets python3-pil xvfb xdotool imagemagick
+# Headless Chromium through the DevTools protocol, WebKitGTK's MiniBrowser through WebKitWebDriver,
+# headless Firefox through WebDriver BiDi; the Linux program photographed under Xvfb.
+WEB_TEST_PACKAGES := chromium firefox-esr webkit2gtk-driver python3-selenium python3-websockets \
+	python3-pil xvfb xdotool imagemagick
 web-test-deps:
 	$(call install-missing,$(WEB_TEST_PACKAGES))
 

@@ -20,6 +20,8 @@ from PIL import Image, ImageChops
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'tools'))
 import browser  # noqa: E402
+import firefox  # noqa: E402
+import webkit  # noqa: E402
 
 from browser import CLEAR, CLOSE, RUN, START, TEXT1, WINDOW  # noqa: E402
 # The plot's inside, where only the traces and the baseline differ from white.
@@ -337,6 +339,13 @@ async def run(site, offline, linux_build, web_build):
             check(not await page.evaluate(HAS_WEBGL), 'Chromium without WebGL: it has none')
             await page.close()
             await everyday_use(chromium, url, offline, linux)
+        with webkit.WebKit() as engine:
+            await everyday_use(engine, url, offline, linux)
+        with firefox.Firefox() as engine:
+            page = await engine.open()
+            check(not await page.evaluate(HAS_WEBGL), 'Firefox: headless, it has no WebGL')
+            await page.close()
+            await everyday_use(engine, url, offline, linux)
     finally:
         server.close()
 
