@@ -299,7 +299,7 @@ async def everyday_use(engine, url, offline, linux):
 async def chromium_only(engine, url, linux, english):
     """What only Chromium's DevTools can imitate: a browser in Japanese, tablets' keyboards, and
     device pixel ratios."""
-    first, end, colours = linux[1][0], linux[1][1], linux['colours']
+    colours = linux['colours']
     program = await open_program(engine, url, language='ja-JP')
     japanese = await refused(program, 'Japanese', colours)
     program.check(not same(english, japanese), 'the message is in Japanese where the browser is')

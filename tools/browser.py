@@ -137,7 +137,25 @@ class Page:
         await self.socket.close()
 
 
-class Chromium:
+class BrowserProcess:
+    """A browser in a process of its own, with a profile folder that goes with it."""
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *_):
+        self.close()
+
+    def close(self):
+        self.process.terminate()
+        try:
+            self.process.wait(10)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+        shutil.rmtree(self.profile, ignore_errors=True)
+
+
+class Chromium(BrowserProcess):
     """Debian's chromium, headless, in a profile of its own that is removed afterwards; with
     webgl false, without WebGL, as where the browser blocks the GPU or has none."""
 
@@ -165,12 +183,6 @@ class Chromium:
             raise RuntimeError('chromium did not open its DevTools port')
         self.port = int(open(port_file).read().split('\n')[0])
 
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *_):
-        self.close()
-
     async def open(self, ratio=1, language='en-GB', touch=False, device=None):
         """A new tab, blank, 800 × 400 at that device pixel ratio, in a browser whose first
         language is language; with touch, a touch screen; with device, the platform and user
@@ -197,11 +209,3 @@ class Chromium:
         out = subprocess.run(['ps', '-o', 'pid=', '-s', str(self.process.pid)],
                              capture_output=True, text=True).stdout
         return [int(pid) for pid in out.split()]
-
-    def close(self):
-        self.process.terminate()
-        try:
-            self.process.wait(10)
-        except subprocess.TimeoutExpired:
-            self.process.kill()
-        shutil.rmtree(self.profile, ignore_errors=True)

@@ -8,13 +8,14 @@ import itertools
 import json
 import os
 import re
-import shutil
 import subprocess
 import tempfile
 import threading
 
 import websockets
 from PIL import Image
+
+import browser
 
 # WebDriver's code points for the keys that type no character.
 KEYS = {'Backspace': '\ue003', 'Tab': '\ue004', 'Enter': '\ue007', 'End': '\ue010',
@@ -92,7 +93,7 @@ class Page:
         await self.send('browsingContext.close')
 
 
-class Firefox:
+class Firefox(browser.BrowserProcess):
     """Debian's firefox-esr, headless, in a profile of its own that is removed afterwards, whose
     first language is language; with webgl false, without WebGL."""
 
@@ -134,12 +135,6 @@ class Firefox:
         self.ids = itertools.count(1)
         self.waiting = {}
 
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *_):
-        self.close()
-
     async def _read(self):
         async for text in self.socket:
             message = json.loads(text)
@@ -172,11 +167,3 @@ class Firefox:
         await page.send('browsingContext.setViewport',
                         viewport={'width': 800, 'height': 400}, devicePixelRatio=ratio)
         return page
-
-    def close(self):
-        self.process.terminate()
-        try:
-            self.process.wait(10)
-        except subprocess.TimeoutExpired:
-            self.process.kill()
-        shutil.rmtree(self.profile, ignore_errors=True)
