@@ -19,6 +19,14 @@ QPoint pixelAt(QPointF device) {
     return {int(std::floor(device.x() + kTolerance)), int(std::floor(device.y() + kTolerance))};
 }
 
+// The device pixels that a rectangle in device coordinates touches, the partly covered ones too.
+QRect touchedPixels(const QRectF& device) {
+    const QPoint topLeft = pixelAt(device.topLeft());
+    const QPoint end =
+        pixelAt(device.bottomRight() - QPointF(2 * kTolerance, 2 * kTolerance)) + QPoint(1, 1);
+    return {topLeft, QSize(end.x() - topLeft.x(), end.y() - topLeft.y())};
+}
+
 }  // namespace
 
 PictureView::PictureView(const QRect& geometry, QWidget* parent) : QWidget(parent) {
@@ -54,11 +62,7 @@ void PictureView::followPixelRatio() {
 // between two device pixels: the partly covered ones belong to the picture too.
 QRect PictureView::deviceRect(qreal ratio) const {
     const QRectF inWindow(QPointF(mapTo(window(), QPoint(0, 0))), QSizeF(size()));
-    const QPoint topLeft = pixelAt(inWindow.topLeft() * ratio);
-    const QPoint end =
-        pixelAt(inWindow.bottomRight() * ratio - QPointF(2 * kTolerance, 2 * kTolerance)) +
-        QPoint(1, 1);
-    return {topLeft, QSize(end.x() - topLeft.x(), end.y() - topLeft.y())};
+    return touchedPixels(QRectF(inWindow.topLeft() * ratio, inWindow.size() * ratio));
 }
 
 // The part of the widget that shows the picture's pixels, with a pixel to spare for the rounding
@@ -96,13 +100,18 @@ PlotSurface::PlotSurface(const QRect& geometry, QWidget* parent) : QFrame(parent
 void PlotSurface::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     painter.fillRect(rect(), palette().window());
-    // The style draws the frame along the widget's edge. At fractional ratios it may leave device
-    // pixels on its inner side unpainted, which the view may only partly cover: they belong to
-    // the plot, so they are white.
-    const qreal half = frameWidth() / 2.0;
-    painter.fillRect(QRectF(contentsRect()).adjusted(-half, -half, half, half),
-                     QColor::fromRgb(kWhite));
     drawFrame(&painter);
+    // The style's pen is centred on the widget's edge pixels. Its left and top lines cover the
+    // outer half of the frame's width and leave the inner half to the plot; its right and bottom
+    // lines reach as far into the view, which hides them, but would stand in those inner halves
+    // at the top-right and bottom-left corners. So all from the left and top lines, which take
+    // the device pixels centred on their inner edge, to the view's far edges is the plot's white.
+    const QTransform toDevice = painter.deviceTransform();
+    const qreal half = frameWidth() / 2.0;
+    const QPoint pastLines = pixelAt(toDevice.map(QPointF(half, half)) + QPointF(0.5, 0.5));
+    const QRect view = touchedPixels(toDevice.mapRect(QRectF(view_->geometry())));
+    painter.setWorldTransform(toDevice.inverted());
+    painter.fillRect(QRect(pastLines, view.bottomRight()), QColor::fromRgb(kWhite));
 }
 
 }  // namespace plot

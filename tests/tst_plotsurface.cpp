@@ -348,12 +348,13 @@ void TstPlotSurface::paintedUpToTheFrame() {
     }
     const QImage& image = window.plot->image();
     QCOMPARE(image.devicePixelRatio(), ratio);
-    for (const QRgb colour : {kWhite, kGrey, kRed, kGreen, kBlue}) {
+    const std::array plotColours{kWhite, kGrey, kRed, kGreen, kBlue};
+    int plotted = 0;
+    for (const QRgb colour : plotColours) {
         QVERIFY(countColour(image, colour) > 0);
+        plotted += countColour(image, colour);
     }
-    QCOMPARE(countColour(image, kWhite) + countColour(image, kGrey) + countColour(image, kRed) +
-                 countColour(image, kGreen) + countColour(image, kBlue),
-             image.width() * image.height());
+    QCOMPARE(plotted, image.width() * image.height());
 
     const QImage& shown = window.shown();
     const QPointF corner =
@@ -381,11 +382,14 @@ void TstPlotSurface::paintedUpToTheFrame() {
          {QPoint(onScreen.right(), middle.y()), {1, 0}},
          {QPoint(middle.x(), onScreen.top()), {0, -1}},
          {QPoint(middle.x(), onScreen.bottom()), {0, 1}}}};
-    for (const auto& [start, outwards] : sides) {
+    std::array<QPoint, 4> innermost;  // the last white pixel out from each side, in their order
+    for (std::size_t side = 0; side < sides.size(); ++side) {
+        const auto& [start, outwards] = sides[side];
         QPoint p = start;
         while (shown.pixel(p) == kWhite) {
             p += outwards;
         }
+        innermost[side] = p - outwards;
         int frame = 0;
         for (; shown.pixelColor(p) != kWindowGrey; p += outwards) {
             QVERIFY2(shown.pixel(p) != kWhite, "white beyond the frame");
@@ -393,6 +397,36 @@ void TstPlotSurface::paintedUpToTheFrame() {
         }
         QVERIFY2(frame >= 1, "no frame between the plot and the window");
         QVERIFY(frame <= int(std::ceil(ratio)) + 1);
+    }
+
+    // Inside the frame's lines, into all four corners, there is only the plot; the lines run
+    // straight to the corners, and past a corner there is no white.
+    const QRect enclosed(QPoint(innermost[0].x(), innermost[2].y()),
+                         QPoint(innermost[1].x(), innermost[3].y()));
+    int foreign = 0;
+    for (int y = enclosed.top(); y <= enclosed.bottom(); ++y) {
+        for (int x = enclosed.left(); x <= enclosed.right(); ++x) {
+            foreign += std::count(plotColours.begin(), plotColours.end(), shown.pixel(x, y)) == 0;
+        }
+    }
+    QCOMPARE(foreign, 0);
+    const auto isFrame = [&](int x, int y) {
+        return shown.pixel(x, y) != kWhite && shown.pixelColor(x, y) != kWindowGrey;
+    };
+    for (int x = enclosed.left(); x <= enclosed.right(); ++x) {
+        QVERIFY(isFrame(x, enclosed.top() - 1) && isFrame(x, enclosed.bottom() + 1));
+    }
+    for (int y = enclosed.top(); y <= enclosed.bottom(); ++y) {
+        QVERIFY(isFrame(enclosed.left() - 1, y) && isFrame(enclosed.right() + 1, y));
+    }
+    const std::array<std::pair<QPoint, QPoint>, 4> corners{{{enclosed.topLeft(), {-1, -1}},
+                                                            {enclosed.topRight(), {1, -1}},
+                                                            {enclosed.bottomLeft(), {-1, 1}},
+                                                            {enclosed.bottomRight(), {1, 1}}}};
+    for (const auto& [from, outwards] : corners) {
+        for (QPoint p = from + outwards; shown.pixelColor(p) != kWindowGrey; p += outwards) {
+            QVERIFY2(shown.pixel(p) != kWhite, "white beyond a corner of the frame");
+        }
     }
 
     // Frame and plot alike, what the changes left is what painting the whole plot shows.
