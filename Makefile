@@ -206,13 +206,17 @@ windows-test: windows-test-deps windows build
 # The browser build: Qt 6.8 for WebAssembly, built once from Debian 13's own qt6-base source with
 # Debian 13's emscripten, inside a Debian 13 build root that is made once in a cache outside the
 # clone; then the program, in the same root. Making the root needs root (sudo otherwise).
-WEB_PACKAGES := debootstrap zip python3
+# rsvg-convert draws the installed app's icons from the program's SVG.
+WEB_PACKAGES := debootstrap zip python3 librsvg2-bin
 WEB_DIR ?= build-web
 WEB_CACHE ?= $(or $(XDG_CACHE_HOME),$(HOME)/.cache)/electron-wave-web
 WEB_ROOT := $(WEB_CACHE)/root
 # Where Qt and emscripten's set-up are, inside the root.
 WEB_QT := /var/cache/electron-wave
 WEB_SITE := electron-wave-1.0.0-web
+# What the page loads, which its service worker keeps for visits without a network.
+WEB_APP_FILES := electron-wave.html electron-wave.js electron-wave.wasm qtloader.js \
+	electron-wave.png electron-wave-192.png electron-wave-512.png manifest.webmanifest
 IN_WEB_ROOT := $(SUDO) packaging/web/in-root.sh $(WEB_ROOT) $(CURDIR)
 
 .PHONY: web-deps web-root web web-test-deps web-test web-bench
@@ -244,6 +248,12 @@ web: web-root
 	cp $(addprefix $(WEB_DIR)/build/app/,electron-wave.js electron-wave.wasm qtloader.js) \
 	  packaging/web/electron-wave.html $(WEB_DIR)/$(WEB_SITE)/
 	cp app/icons/32.png $(WEB_DIR)/$(WEB_SITE)/electron-wave.png
+	for size in 192 512; do \
+	  rsvg-convert -w $$size -h $$size packaging/org.electronwave.ElectronWave.svg \
+	    -o $(WEB_DIR)/$(WEB_SITE)/electron-wave-$$size.png; done
+	cp packaging/web/manifest.webmanifest $(WEB_DIR)/$(WEB_SITE)/
+	/usr/bin/python3 packaging/web/service-worker.py packaging/web/service-worker.js \
+	  $(WEB_DIR)/$(WEB_SITE) $(WEB_APP_FILES)
 	cp -r $(WEB_ROOT)$(WEB_QT)/qt/licenses $(WEB_DIR)/$(WEB_SITE)/licenses
 	git archive --format=tar.gz --prefix=electron-wave-1.0.0/ \
 	  -o $(WEB_DIR)/$(WEB_SITE)/licenses/electron-wave-1.0.0-source.tar.gz HEAD

@@ -9,8 +9,11 @@ Node.js, with the Linux build's.
 
 import asyncio
 import io
+import json
 import math
 import os
+import re
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -332,6 +335,69 @@ async def chromium_only(engine, url, linux, english):
         await program.page.close()
 
 
+WEB_PACKAGING = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'packaging', 'web')
+CACHES = "caches.keys().then((names) => JSON.stringify(names))"
+
+
+async def installed_app(engine, site, linux):
+    """The page as an installable app that keeps itself: served from a copy of the site that is
+    rebuilt in between, as a school's server would be updated."""
+    first = linux[1][0]
+    with tempfile.TemporaryDirectory() as folder:
+        copy = os.path.join(folder, 'site')
+        shutil.copytree(site, copy)
+        server = browser.Server(copy)
+        url = server.url + 'electron-wave.html'
+        try:
+            program = await open_program(engine, url)
+            page = program.page
+            errors = (await page.send('Page.getInstallabilityErrors'))['installabilityErrors']
+            program.check(errors == [], f'the browser can install the page as an app: {errors}')
+
+            async def controlled():
+                return await page.evaluate('!!navigator.serviceWorker.controller')
+            await program.until(controlled, 'its service worker takes control of it')
+
+            server.close()
+            await page.send('Network.enable')
+            await page.send('Network.setCacheDisabled', cacheDisabled=True)
+            await page.navigate(url)
+            await program.started()
+            await program.click(RUN)
+            await program.plot_is(first, 'with the server stopped and no HTTP cache, the page '
+                                  'opens and RUN draws the first frame')
+
+            # A new build: one file changed, and the worker made again for it.
+            marker = '<!-- a later build -->'
+            page_file = os.path.join(copy, 'electron-wave.html')
+            with open(page_file, encoding='utf-8') as file:
+                text = file.read()
+            with open(page_file, 'w', encoding='utf-8') as file:
+                file.write(text.replace('</body>', marker + '</body>'))
+            with open(os.path.join(copy, 'service-worker.js'), encoding='utf-8') as file:
+                app_files = json.loads(re.search(r'const FILES = (\[.*\]);', file.read())[1])
+            subprocess.run(['/usr/bin/python3', os.path.join(WEB_PACKAGING, 'service-worker.py'),
+                            os.path.join(WEB_PACKAGING, 'service-worker.js'), copy, *app_files],
+                           check=True)
+            old_caches = json.loads(await page.evaluate(CACHES))
+            server = browser.Server(copy, server.port)
+            await page.navigate(url)
+            program.check(marker in await page.evaluate('document.documentElement.outerHTML'),
+                          'after a rebuild, the next visit with the server running gets the new '
+                          'file')
+
+            async def replaced():
+                await page.evaluate('navigator.serviceWorker.getRegistration()'
+                                    '.then((registration) => registration.update())')
+                caches = json.loads(await page.evaluate(CACHES))
+                return len(caches) == 1 and caches != old_caches
+            await program.until(replaced, 'the new build\'s worker keeps it in a cache of its '
+                                'own, and the old cache is gone')
+            await page.close()
+        finally:
+            server.close()
+
+
 async def run(site, offline, linux_build, web_build):
     same_endpoints(linux_build, web_build)
     linux_program = os.path.join(linux_build, 'app', 'electron-wave')
@@ -343,6 +409,7 @@ async def run(site, offline, linux_build, web_build):
         with browser.Chromium() as chromium:
             english = await everyday_use(chromium, url, offline, linux)
             await chromium_only(chromium, url, linux, english)
+            await installed_app(chromium, site, linux)
         # Where the browser blocks the GPU or has none, the page runs all the same.
         with browser.Chromium(webgl=False) as chromium:
             page = await chromium.open()

@@ -31,12 +31,14 @@ WINDOW_SHOWN = "document.getElementById('status').style.display === 'none'"
 
 
 class Server:
-    """Serves a folder on 127.0.0.1 at a free port, wasm with its own type, nothing cached."""
+    """Serves a folder on 127.0.0.1 at a free port, or again at the port of one closed before,
+    wasm and the app's manifest with their own types, nothing cached."""
 
-    def __init__(self, folder):
+    def __init__(self, folder, port=0):
         class Handler(http.server.SimpleHTTPRequestHandler):
             extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map,
-                              '.wasm': 'application/wasm', '.js': 'text/javascript'}
+                              '.wasm': 'application/wasm', '.js': 'text/javascript',
+                              '.webmanifest': 'application/manifest+json'}
 
             def end_headers(self):
                 self.send_header('Cache-Control', 'no-store')
@@ -46,9 +48,10 @@ class Server:
                 pass
 
         self.httpd = http.server.ThreadingHTTPServer(
-            ('127.0.0.1', 0), functools.partial(Handler, directory=folder))
+            ('127.0.0.1', port), functools.partial(Handler, directory=folder))
         threading.Thread(target=self.httpd.serve_forever, daemon=True).start()
-        self.url = f'http://127.0.0.1:{self.httpd.server_port}/'
+        self.port = self.httpd.server_port
+        self.url = f'http://127.0.0.1:{self.port}/'
 
     def close(self):
         self.httpd.shutdown()

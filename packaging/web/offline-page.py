@@ -39,6 +39,9 @@ def main():
 """
     replacements = [
         (f'href="{PROGRAM}.png"', f'href="data:image/png;base64,{icon}"'),
+        # Nothing beside the file to install it from, nor a worker to keep it: it is kept as a file.
+        ('  <link rel="manifest" href="manifest.webmanifest">\n', ''),
+        (f'  <link rel="apple-touch-icon" href="{PROGRAM}-192.png">\n', ''),
         (f'<script src="{PROGRAM}.js"></script>', f'<script>{script}\n  </script>'),
         ('<script src="qtloader.js" onload="start()"></script>',
          f'<script>{loader}\n{module}\n    start(embeddedModule);\n  </script>'),
