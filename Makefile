@@ -10,7 +10,8 @@
 #   make bench [ROUNDS=...] [PERF_DATA=...] [BASELINE=commit]   benchmarks of the drawing, then
 #               the real program measured under Xvfb, side by side with a floor of Qt's own,
 #               with matplotlib and, given BASELINE, with the program as built at that commit
-#   make windows       the Windows program, its zip and its installer, in build-windows/
+#   make windows       the Windows program, its zip, its installer and its Windows Installer
+#                      package, in build-windows/
 #   make windows-test  the whole test suite of the Windows build, under Wine
 #   make web    the browser build: the page and what it loads, in build-web/, its zip, and
 #               the page as one file that opens from disk
@@ -40,9 +41,10 @@ LINT_PACKAGES := $(PACKAGES) clang-tidy-14 cppcheck
 
 # The Windows build: Debian's mingw-w64, and Qt and SLEEF for Windows built once from Debian's
 # own qt6-base and sleef sources into a cache outside the clone, Qt with the machine's Qt as its
-# host tools. curl fetches the sleef source, which apt-get source cannot.
+# host tools. curl fetches the sleef source, which apt-get source cannot. wixl and msitools'
+# msibuild make the Windows Installer package, whose test reads it with msiinfo.
 WINDOWS_PACKAGES := cmake ninja-build g++-mingw-w64-x86-64-posix qt6-base-dev qt6-tools-dev \
-	qt6-l10n-tools qt6-translations-l10n dpkg-dev nsis curl
+	qt6-l10n-tools qt6-translations-l10n dpkg-dev nsis curl wixl msitools
 WINDOWS_TEST_PACKAGES := $(WINDOWS_PACKAGES) $(SCREENSHOT_PACKAGES) wine wine64 locales
 WINDOWS_DIR ?= build-windows
 WINDOWS_CACHE ?= $(or $(XDG_CACHE_HOME),$(HOME)/.cache)/electron-wave-windows
