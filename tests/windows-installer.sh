@@ -8,21 +8,10 @@ setup=$1
 wine_run=$2
 [ -f "$setup" ] || { echo "no installer at $setup: build the windows_package target first"; exit 1; }
 
-# A Wine prefix of its own, so that the test starts from a machine without the program.
-export WINEPREFIX
-WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/electron-wave-install.XXXXXX")
-trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$WINEPREFIX"' EXIT
-"$wine_run" wineboot --init >/dev/null 2>&1
-wineserver -w
-user_dir=$(ls -d "$WINEPREFIX"/drive_c/users/*/ | grep -v /Public/ | head -n 1)
+. "$(dirname "$0")/wine-prefix.sh"
 install_dir=${user_dir}AppData/Local/Programs/electron-wave
 shortcut="${user_dir}AppData/Roaming/Microsoft/Windows/Start Menu/Programs/電子波自己干渉.lnk"
 key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\org.electronwave.ElectronWave'
-
-fail=0
-check() {
-    if eval "$2"; then echo "ok: $1"; else echo "FAIL: $1"; fail=1; fi
-}
 
 "$wine_run" "$setup" /S
 wineserver -w
