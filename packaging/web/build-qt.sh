@@ -4,8 +4,9 @@
 # whose Qt is the host tools. Only what the program needs: Core, Gui, Widgets and the wasm
 # platform, with Qt's own copies of the libraries that a browser does not have, and none of the
 # widgets, dialogs and formats that the program never shows, which would only make every pupil's
-# download larger. One change to Qt's source: the canvas gets the backing store's pixels one for
-# one at every device pixel ratio (qt-wasm-canvas.patch).
+# download larger. Two changes to Qt's source: the canvas gets the backing store's pixels one for
+# one at every device pixel ratio (qt-wasm-canvas.patch); screen readers, on-screen keyboards and
+# input methods find the controls in elements of the page (qt-wasm-accessibility.patch).
 #   usage: build-qt.sh CACHE-DIR     Qt is then in CACHE-DIR/qt, emscripten's set-up in
 #                                    CACHE-DIR/emsdk (source env.sh from there)
 set -euo pipefail
@@ -42,5 +43,6 @@ options=(
 )
 "$here/../build-debian-qt.sh" WebAssembly "$cache" \
     /usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake \
-    "emscripten $(dpkg-query -W -f='${Version}' emscripten)" "$here/qt-wasm-canvas.patch" -- \
+    "emscripten $(dpkg-query -W -f='${Version}' emscripten)" "$here/qt-wasm-canvas.patch" \
+    "$here/qt-wasm-accessibility.patch" -- \
     "${options[@]}"
