@@ -25,6 +25,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..'
 import browser  # noqa: E402
 import firefox  # noqa: E402
 import webkit  # noqa: E402
+import web_accessibility  # noqa: E402
 
 from browser import CLEAR, CLOSE, RUN, START, TEXT1, WINDOW  # noqa: E402
 # The plot's inside, where only the traces and the baseline differ from white.
@@ -423,6 +424,8 @@ async def run(site, offline, linux_build, web_build):
             check(not await page.evaluate(HAS_WEBGL), 'Firefox: headless, it has no WebGL')
             await page.close()
             await everyday_use(engine, url, offline, linux)
+        # Screen readers, tablets' on-screen keyboards and Japanese input methods.
+        await web_accessibility.run(url, linux[1], open_program)
     finally:
         server.close()
 
