@@ -236,9 +236,10 @@ WEB_TEST_PACKAGES := chromium firefox-esr webkit2gtk-driver python3-selenium pyt
 web-test-deps:
 	$(call install-missing,$(WEB_TEST_PACKAGES))
 
-# The page and what it loads, in $(WEB_DIR)/$(WEB_SITE) and zipped beside it; the page is the
-# program's own, not the one Qt makes. Qt is linked in, so the LGPL asks for what relinks the
-# program with another Qt: its source goes with Qt's licences and the change made to Qt.
+# The page and what it loads, in $(WEB_DIR)/$(WEB_SITE) and zipped beside it, with the manifest,
+# icons and service worker that make it an app; the page is the program's own, not the one Qt
+# makes. Qt is linked in, so the LGPL asks for what relinks the program with another Qt: its
+# source goes with Qt's licences and the changes made to Qt.
 # Debian's Qt leaves the platform plugin out of a program's link unless asked.
 web: web-root
 	$(IN_WEB_ROOT) sh -c '. $(WEB_QT)/emsdk/env.sh && \
