@@ -145,6 +145,9 @@ void Form1::showMessage(const QString& text) {
     // either: a modal box would make the window ignore being closed through its frame. Instead
     // the commands wait for the message, all but CLOSE, which ends the program in any state.
     message_ = new QMessageBox(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, this);
+    // The refused text is shown as it was typed: never read as markup, which QMessageBox would
+    // otherwise guess it to be.
+    message_->setTextFormat(Qt::PlainText);
     message_->setAttribute(Qt::WA_DeleteOnClose);
     message_->setWindowModality(Qt::NonModal);
     // Disabling the focused control would pass the focus along the tab chain, and a screen

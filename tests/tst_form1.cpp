@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QLabel>
 #include <QSignalSpy>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -510,6 +511,8 @@ void TstForm1::refusedTextShowsAMessage_data() {
                            << "\"14,5\" is not a number";
     QTest::newRow("too large") << "1e400"
                                << "\"1e400\" is out of range";
+    QTest::newRow("markup") << "<b>abc</b>"
+                            << "\"<b>abc</b>\" is not a number";
 }
 
 // After set-up, as a run always begins, the text is refused: only the baseline is drawn and
@@ -524,6 +527,19 @@ void TstForm1::refusedTextShowsAMessage() {
     QVERIFY(box);
     QCOMPARE(box->windowTitle(), form_->windowTitle());
     QVERIFY2(box->text().contains(says), qPrintable(box->text()));
+    // As typed, tags and all: the message looks as its text does set as plain text.
+    auto* shown = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    QVERIFY(shown);
+    QLabel plain(box->text());
+    plain.setTextFormat(Qt::PlainText);
+    plain.setWordWrap(shown->wordWrap());
+    plain.setAlignment(shown->alignment());
+    plain.setFont(shown->font());
+    plain.setPalette(shown->palette());
+    plain.setContentsMargins(shown->contentsMargins());
+    plain.resize(shown->size());
+    QCOMPARE(shown->grab().toImage().convertToFormat(QImage::Format_RGB32),
+             plain.grab().toImage().convertToFormat(QImage::Format_RGB32));
     // Every command waits for the message but CLOSE.
     for (const char* name : {"RUN", "Text1", "Check1", "Command3"}) {
         QVERIFY(!child(*form_, name)->isEnabled());
