@@ -136,15 +136,19 @@ class Firefox(browser.BrowserProcess):
         self.waiting = {}
 
     async def _read(self):
-        async for text in self.socket:
-            message = json.loads(text)
-            future = self.waiting.pop(message.get('id'), None)
-            if future is None:
-                continue
-            if message.get('type') == 'error':
-                future.set_exception(RuntimeError(f"{message['error']}: {message['message']}"))
-            else:
-                future.set_result(message['result'])
+        try:
+            async for text in self.socket:
+                message = json.loads(text)
+                future = self.waiting.pop(message.get('id'), None)
+                if future is None:
+                    continue
+                if message.get('type') == 'error':
+                    future.set_exception(
+                        RuntimeError(f"{message['error']}: {message['message']}"))
+                else:
+                    future.set_result(message['result'])
+        except websockets.ConnectionClosed:
+            pass  # the browser has ended, as it does when the tests are done with it
 
     async def send(self, method, **params):
         message_id = next(self.ids)
