@@ -27,7 +27,7 @@ import firefox  # noqa: E402
 import webkit  # noqa: E402
 import web_accessibility  # noqa: E402
 
-from browser import CLEAR, CLOSE, RUN, START, TEXT1, WINDOW  # noqa: E402
+from browser import CLEAR, CLOSE, RUN, START, TEXT1, WINDOW, clear_wave_num, same  # noqa: E402
 # The plot's inside, where only the traces and the baseline differ from white.
 PLOT = (5, 5, 636, 204)
 WHITE = (255, 255, 255)
@@ -48,10 +48,6 @@ def plot_box(ratio):
     """The device pixels wholly inside the plot, in the window's."""
     return (math.ceil(PLOT[0] * ratio), math.ceil(PLOT[1] * ratio), math.floor(PLOT[2] * ratio),
             math.floor(PLOT[3] * ratio))
-
-
-def same(a, b):
-    return a.size == b.size and ImageChops.difference(a, b).getbbox() is None
 
 
 def white(image):
@@ -209,9 +205,7 @@ async def refused(program, language, colours, tap=False, keys=True):
                       'a tap on Wave Num opens an input, where the browser shows its keyboard')
     else:
         await program.click(TEXT1)
-    await program.page.key('End', 'End', 35)
-    for _ in range(4):
-        await program.page.key('Backspace', 'Backspace', 8)
+    await clear_wave_num(program.page)
     if keys:
         await program.page.type('abc')
     else:

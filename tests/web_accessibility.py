@@ -7,12 +7,12 @@ web-test.py runs it with its own way of opening the program."""
 import asyncio
 import time
 
-from PIL import Image, ImageChops
+from PIL import Image
 
 import browser
 import firefox
 import webkit
-from browser import RUN, START, TEXT1, WINDOW
+from browser import RUN, START, TEXT1, WINDOW, clear_wave_num, same
 
 # The name of the plot, in each language of the program, and a character of the language.
 PLOT = {'en-GB': 'Wave plot', 'ja-JP': '波形グラフ'}
@@ -147,9 +147,7 @@ async def screen_reader(program, language, plots):
     await program.plot_is(plots[1], f'{language}: the run goes on to its end')
 
     await program.click(TEXT1)
-    await page.key('End', 'End', 35)
-    for _ in range(4):
-        await page.key('Backspace', 'Backspace', 8)
+    await clear_wave_num(page)
     await page.type('abc')
     await program.click(RUN)
 
@@ -200,9 +198,7 @@ async def composition(open_program, engine, url, plots):
         program = await open_program(engine, url, language=language)
         page = program.page
         await program.click(TEXT1)
-        await page.key('End', 'End', 35)
-        for _ in range(2):
-            await page.key('Backspace', 'Backspace', 8)
+        await clear_wave_num(page)
         if composed:
             empty = await page.screenshot(*FIELD)
             await page.send('Input.imeSetComposition', text=composed,
@@ -245,9 +241,7 @@ async def elements(open_program, engine, url):
     await (program.tap if engine.touch else program.click)(TEXT1)
     await program.until(lambda: focus_on('Wave Num', 'INPUT'),
                         'a tap or click on Wave Num focuses its text input')
-    await page.key('End', 'End', 35)
-    for _ in range(2):
-        await page.key('Backspace', 'Backspace', 8)
+    await clear_wave_num(page)
     await page.type('abc')
     await program.click(RUN)
 
@@ -268,10 +262,6 @@ async def settled(get, old, done=lambda old, new: new != old):
         old = new
         await asyncio.sleep(0.2)
     return old
-
-
-def same(a, b):
-    return a.size == b.size and ImageChops.difference(a, b).getbbox() is None
 
 
 async def run(url, plots, open_program):

@@ -17,7 +17,7 @@ import threading
 import time
 
 import websockets
-from PIL import Image
+from PIL import Image, ImageChops
 
 # Where the program's page puts the window, and the window's controls, in CSS pixels.
 WINDOW = (16, 16, 705, 212)
@@ -28,6 +28,19 @@ CLEAR = (670, 130)
 CLOSE = (672, 172)
 # True once the page has put its loading message away and shows the window.
 WINDOW_SHOWN = "document.getElementById('status').style.display === 'none'"
+
+
+def same(a, b):
+    """Whether two pictures are the same, pixel for pixel."""
+    return a.size == b.size and ImageChops.difference(a, b).getbbox() is None
+
+
+async def clear_wave_num(page):
+    """Empties Wave Num, which has the keyboard, of the few characters that the tests leave in
+    it; any engine's page."""
+    await page.key('End', 'End', 35)
+    for _ in range(4):
+        await page.key('Backspace', 'Backspace', 8)
 
 
 class Server:
